@@ -1,0 +1,78 @@
+#include "app/input_files.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "rom/failure.h"
+#include "rom/rom_file.h"
+
+namespace {
+
+struct NamedFile {
+  std::string role;
+  std::string name;
+};
+
+void RefuseIfSame(const NamedFile& written, const NamedFile& used) {
+  if (IsSameFile(written.name, used.name)) {
+    StopRun(Format("Refusing to write %s (the %s): it is the same file as the %s %s.\n",
+                   written.name.c_str(), written.role.c_str(), used.role.c_str(),
+                   used.name.c_str()));
+  }
+}
+
+}  // namespace
+
+InputFile LoadInputFile(const std::string& name) {
+  InputFile file;
+  file.name = name;
+  std::optional<std::uintmax_t> size = RegularFileSize(name);
+  if (size && *size > MAX_INPUT_FILE_SIZE) {
+    std::FILE* probe = std::fopen(name.c_str(), "rb");
+    file.canOpen = probe != nullptr;
+    file.tooLarge = file.canOpen;
+    if (probe != nullptr) {
+      std::fclose(probe);
+    }
+    return file;
+  }
+  std::optional<ByteList> bytes = ReadWholeFile(name);
+  file.canOpen = bytes.has_value();
+  if (bytes) {
+    file.rom = PrepareInputRom(name, *bytes);
+  }
+  return file;
+}
+
+void CheckFilesDoNotCollide(const InputFile& source, const InputFile* destination,
+                            const std::string& outputName) {
+  std::vector<NamedFile> inputs = {{"source ROM", source.name}};
+  if (destination != nullptr) {
+    inputs.push_back({"destination ROM", destination->name});
+  }
+  const NamedFile output = {"output ROM", outputName};
+  std::vector<NamedFile> copies;
+  if (source.rom && source.rom->hasCopierHeader) {
+    copies.push_back({"headerless copy of the source ROM", source.rom->copyName});
+  }
+  if (destination != nullptr && destination->rom && destination->rom->hasCopierHeader) {
+    copies.push_back({"headerless copy of the destination ROM", destination->rom->copyName});
+  }
+
+  for (const NamedFile& input : inputs) {
+    RefuseIfSame(output, input);
+  }
+  for (const NamedFile& copy : copies) {
+    RefuseIfSame(output, copy);
+  }
+  for (const NamedFile& copy : copies) {
+    for (const NamedFile& input : inputs) {
+      RefuseIfSame(copy, input);
+    }
+  }
+  // Two different ROMs whose copies would land on one file: the second copy
+  // would replace the first.
+  if (copies.size() == 2 && !IsSameFile(source.name, destination->name)) {
+    RefuseIfSame(copies[1], copies[0]);
+  }
+}

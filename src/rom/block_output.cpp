@@ -1,0 +1,47 @@
+#include "rom/block_output.h"
+
+#include <cstdio>
+
+#include "rom/failure.h"
+#include "rom/snes_address.h"
+
+void AlignTo16(RomImage& out) {
+  const std::int64_t remainder = Tell(out) % 16;
+  if (remainder != 0) {
+    SeekRelative(out, 16 - remainder);
+  }
+}
+
+void EnsureNoBankBreach(RomImage& out, std::uint32_t size) {
+  if (size > BANK_SIZE) {
+    StopRun("The data to be written would cause a bank breach, cannot proceed.\n");
+  }
+  const std::int64_t start = Tell(out);
+  const std::int64_t last = start + (size == 0 ? 0 : size - 1);
+  if (start / BANK_SIZE != last / BANK_SIZE) {
+    SeekRelative(out, BANK_SIZE - start % BANK_SIZE);
+  }
+}
+
+void AppendLabel(ByteList& list, const std::string& text) {
+  list.insert(list.end(), text.begin(), text.end());
+}
+
+void PadTo16(ByteList& list) {
+  while (list.size() % 16 != 0) {
+    list.push_back(0x00);
+  }
+}
+
+std::string FormatLabel(const char* format, unsigned value) {
+  char buffer[LABEL_BUFFER_SIZE];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return buffer;
+}
+
+ByteList LabelBlock(const std::string& text) {
+  ByteList block;
+  AppendLabel(block, text);
+  PadTo16(block);
+  return block;
+}

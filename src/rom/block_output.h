@@ -1,0 +1,33 @@
+// Placing blocks in the relocated area of the output image: every block
+// starts at a multiple of 16 and lies inside one 0x8000-byte bank, under a
+// short ASCII label.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "rom/rom_image.h"
+
+// Per-room labels such as "Sprites Room 319" are formatted into a buffer of
+// this size, so they keep at most 16 characters.
+constexpr std::size_t LABEL_BUFFER_SIZE = 17;
+
+// Moves the position up to the next multiple of 16; nothing is written.
+void AlignTo16(RomImage& out);
+
+// Makes sure `size` bytes from the position stay in one bank, moving the
+// position to the next bank start when they would not. A block of more than
+// 0x8000 bytes stops the run.
+void EnsureNoBankBreach(RomImage& out, std::uint32_t size);
+
+// Appends the characters of `text`, without terminator.
+void AppendLabel(ByteList& list, const std::string& text);
+
+// Appends 0x00 bytes until the length is a multiple of 16.
+void PadTo16(ByteList& list);
+
+// A label formatted like snprintf into LABEL_BUFFER_SIZE bytes (cut to 16 characters).
+std::string FormatLabel(const char* format, unsigned value);
+
+// The label characters padded with 0x00 to a multiple of 16.
+ByteList LabelBlock(const std::string& text);

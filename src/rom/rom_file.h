@@ -1,0 +1,49 @@
+// The one place that touches the file system. Input ROMs are read whole into
+// memory; every file the run writes is first written under a temporary name
+// in its own directory and renamed onto its name only when complete, so a
+// failed run never leaves a half-written file under a name the user knows.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "rom/rom_image.h"
+
+// Files larger than this are not ROM images of the game.
+constexpr std::uintmax_t MAX_INPUT_FILE_SIZE = 0x1000000;
+
+// The whole file, or nothing when it cannot be opened or read as a file
+// (a directory, say).
+std::optional<ByteList> ReadWholeFile(const std::string& name);
+
+// The size of an existing regular file, or nothing.
+std::optional<std::uintmax_t> RegularFileSize(const std::string& name);
+
+// True when both names reach the same file: by device and inode where the
+// files exist, otherwise by their resolved paths.
+bool IsSameFile(const std::string& first, const std::string& second);
+
+// A file being written: created at once under a temporary name, renamed onto
+// `name` by CommitFile.
+struct PendingFile {
+  std::string name;
+  std::string temporaryName;
+  std::FILE* stream = nullptr;
+};
+
+// Creates the temporary file next to `name`; nothing when that fails or when
+// `name` is a directory.
+std::optional<PendingFile> CreatePendingFile(const std::string& name);
+
+// Writes `bytes`, closes and renames onto the file's name. A failed write,
+// flush, close or rename removes the temporary file and stops the run.
+void CommitFile(PendingFile& file, const ByteList& bytes);
+
+// Closes and removes the temporary file, if any.
+void AbandonFile(PendingFile& file);
+
+// Test seam: a write of more than this many bytes fails part-way, as on a
+// full disk. Negative (the default) means no limit.
+void SetWriteLimitForTesting(std::int64_t bytes);

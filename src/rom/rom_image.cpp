@@ -1,0 +1,124 @@
+#include "rom/rom_image.h"
+
+#include <cstdarg>
+
+#include "rom/failure.h"
+
+namespace {
+
+// Writes never reach this far in a sound run; the cap keeps a corrupt
+// address from making the image grow without bound.
+constexpr std::int64_t MAX_IMAGE_SIZE = 0x4000000;
+
+void RequireWritable(const RomImage& image, std::int64_t count) {
+  if (image.position < 0 || image.position + count > MAX_IMAGE_SIZE) {
+    StopRun(Format("%s: cannot write %s at offset 0x%llX: outside the image.\n", image.name.c_str(),
+                   image.reading.c_str(), static_cast<long long>(image.position)));
+  }
+}
+
+void WriteAt(RomImage& image, const std::uint8_t* data, std::size_t count) {
+  RequireWritable(image, static_cast<std::int64_t>(count));
+  const auto end = static_cast<std::size_t>(image.position) + count;
+  if (end > image.bytes.size()) {
+    image.bytes.resize(end, 0x00);
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    image.bytes[static_cast<std::size_t>(image.position) + i] = data[i];
+  }
+  image.position += static_cast<std::int64_t>(count);
+}
+
+}  // namespace
+
+void Seek(RomImage& image, std::int64_t offset) { image.position = offset; }
+
+void SeekRelative(RomImage& image, std::int64_t delta) { image.position += delta; }
+
+void SeekToEnd(RomImage& image) { image.position = ImageSize(image); }
+
+std::int64_t Tell(const RomImage& image) { return image.position; }
+
+std::int64_t ImageSize(const RomImage& image) {
+  return static_cast<std::int64_t>(image.bytes.size());
+}
+
+void RequireInside(const RomImage& image, std::int64_t offset, std::int64_t count) {
+  if (offset < 0 || offset > ImageSize(image) - count) {
+    StopRun(
+        Format("%s: cannot read the %s at offset 0x%llX: it lies outside the file "
+               "(0x%llX bytes).\n",
+               image.name.c_str(), image.reading.c_str(), static_cast<long long>(offset),
+               static_cast<long long>(ImageSize(image))));
+  }
+}
+
+std::uint8_t ReadByte(RomImage& image) {
+  RequireInside(image, image.position, 1);
+  return image.bytes[static_cast<std::size_t>(image.position++)];
+}
+
+std::uint16_t ReadWord(RomImage& image) {
+  RequireInside(image, image.position, 2);
+  const std::uint16_t low = ReadByte(image);
+  const std::uint16_t high = ReadByte(image);
+  return static_cast<std::uint16_t>(low | (high << 8));
+}
+
+std::uint32_t ReadLong(RomImage& image) {
+  RequireInside(image, image.position, 3);
+  const std::uint32_t low = ReadByte(image);
+  const std::uint32_t high = ReadByte(image);
+  const std::uint32_t bank = ReadByte(image);
+  return low | (high << 8) | (bank << 16);
+}
+
+void WriteByte(RomImage& image, std::uint8_t value) { WriteAt(image, &value, 1); }
+
+void WriteWord(RomImage& image, std::uint16_t value) {
+  const std::uint8_t data[2] = {static_cast<std::uint8_t>(value & 0xFF),
+                                static_cast<std::uint8_t>(value >> 8)};
+  WriteAt(image, data, 2);
+}
+
+void WriteLong(RomImage& image, std::uint32_t value) {
+  const std::uint8_t data[3] = {static_cast<std::uint8_t>(value & 0xFF),
+                                static_cast<std::uint8_t>((value >> 8) & 0xFF),
+                                static_cast<std::uint8_t>((value >> 16) & 0xFF)};
+  WriteAt(image, data, 3);
+}
+
+void WriteBytes(RomImage& image, const ByteList& data) {
+  if (!data.empty()) {
+    WriteAt(image, data.data(), data.size());
+  }
+}
+
+void WriteText(RomImage& image, const std::string& text) {
+  WriteAt(image, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+void RecordBlock(RomImage& out, const std::string& name, std::int64_t start, std::int64_t end) {
+  out.placedBlocks.push_back({name, start, end});
+}
+
+void Report(const RomImage& image, const std::string& line) {
+  if (image.console != nullptr) {
+    std::fputs(line.c_str(), image.console);
+  }
+}
+
+std::string Format(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  va_list measuring;
+  va_copy(measuring, arguments);
+  const int length = std::vsnprintf(nullptr, 0, format, measuring);
+  va_end(measuring);
+  std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+  if (length > 0) {
+    std::vsnprintf(text.data(), text.size() + 1, format, arguments);
+  }
+  va_end(arguments);
+  return text;
+}

@@ -1,0 +1,60 @@
+// A ROM image held in memory, with the stream operations the readers and
+// writers use: a position that seeks from the start, from the current place
+// or from the end, and little-endian reads and writes of bytes, words (2 bytes)
+// and long addresses (3 bytes). Every read is bounds-checked: a read outside
+// the image stops the run with a line naming the file, what was being read
+// and the offset. A write past the end extends the image with 0x00 bytes, as
+// writing past the end of a file does.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using ByteList = std::vector<std::uint8_t>;
+using WordList = std::vector<std::uint16_t>;
+
+// A block the writers placed in the relocated area, for the layout checks and the map.
+struct PlacedBlock {
+  std::string name;
+  std::int64_t start = 0;
+  std::int64_t end = 0;  // one past the last byte
+};
+
+struct RomImage {
+  std::string name;  // the file the image came from or goes to, for messages
+  ByteList bytes;
+  std::int64_t position = 0;
+  std::string reading = "ROM data";       // what the readers are reading now, for messages
+  std::FILE* console = stdout;            // where progress lines go; nullptr keeps quiet
+  std::vector<PlacedBlock> placedBlocks;  // output only: the blocks in the order written
+};
+
+void Seek(RomImage& image, std::int64_t offset);
+void SeekRelative(RomImage& image, std::int64_t delta);
+void SeekToEnd(RomImage& image);
+std::int64_t Tell(const RomImage& image);
+std::int64_t ImageSize(const RomImage& image);
+
+// Stops the run unless `count` bytes from `offset` lie inside the image.
+void RequireInside(const RomImage& image, std::int64_t offset, std::int64_t count);
+
+std::uint8_t ReadByte(RomImage& image);
+std::uint16_t ReadWord(RomImage& image);
+std::uint32_t ReadLong(RomImage& image);  // 3 bytes into the low bytes of a zeroed value
+
+void WriteByte(RomImage& image, std::uint8_t value);
+void WriteWord(RomImage& image, std::uint16_t value);
+void WriteLong(RomImage& image, std::uint32_t value);  // low 3 bytes
+void WriteBytes(RomImage& image, const ByteList& data);
+void WriteText(RomImage& image, const std::string& text);  // characters, no terminator
+
+// Notes a block written at [start, end) in the relocated area.
+void RecordBlock(RomImage& out, const std::string& name, std::int64_t start, std::int64_t end);
+
+// Prints a progress line on the image's console.
+void Report(const RomImage& image, const std::string& line);
+
+// printf-style formatting into a string.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

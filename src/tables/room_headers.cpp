@@ -1,0 +1,90 @@
+#include "tables/room_headers.h"
+
+#include "rom/block_output.h"
+#include "rom/snes_address.h"
+
+namespace {
+
+// Rooms 296 to 319 of a short table share room 295's entry.
+constexpr int SHORT_TABLE_ENTRIES = 296;
+
+std::uint32_t HeaderOffset(const HeaderPointerTable& table, std::uint16_t entry) {
+  return SnesToPc((static_cast<std::uint32_t>(table.bank) << 16) + entry);
+}
+
+}  // namespace
+
+std::uint32_t HeaderTableOffset(RomImage& rom) {
+  rom.reading = "room header table address";
+  Seek(rom, HEADER_TABLE_FIELD);
+  return SnesToPc(ReadLong(rom));
+}
+
+void ReadHeaderPointerTable(RomImage& rom, HeaderPointerTable& table) {
+  rom.reading = "room header bank";
+  Seek(rom, HEADER_BANK_FIELD);
+  table.bank = ReadByte(rom);
+  table.tableAddress = 0;
+  rom.reading = "room header table address";
+  Seek(rom, HEADER_TABLE_FIELD);
+  table.tableAddress = ReadLong(rom);
+  rom.reading = "room header pointer table";
+  Seek(rom, SnesToPc(table.tableAddress));
+  for (int room = 0; room < SHORT_TABLE_ENTRIES; ++room) {
+    table.entries[room] = ReadWord(rom);
+  }
+  if (HeaderOffset(table, table.entries[0]) == static_cast<std::uint64_t>(Tell(rom))) {
+    for (int room = SHORT_TABLE_ENTRIES; room < ROOM_COUNT; ++room) {
+      table.entries[room] = table.entries[SHORT_TABLE_ENTRIES - 1];
+    }
+    return;
+  }
+  for (int room = SHORT_TABLE_ENTRIES; room < ROOM_COUNT; ++room) {
+    table.entries[room] = ReadWord(rom);
+  }
+}
+
+void ReadRoomHeaders(RomImage& rom, RoomSet& rooms, const HeaderPointerTable& table) {
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    rom.reading = Format("header of room %d", room);
+    Seek(rom, HeaderOffset(table, table.entries[room]));
+    for (std::uint8_t& byte : rooms[room].header) {
+      byte = ReadByte(rom);
+    }
+  }
+}
+
+void WriteRoomHeaders(RomImage& out, const RoomSet& rooms) {
+  const std::int64_t start = Tell(out);
+  const std::uint32_t tableOffset = HeaderTableOffset(out);
+
+  std::vector<ByteList> labels;
+  std::vector<ByteList> fields;
+  std::uint32_t uiDataSize = 0;
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    labels.push_back(LabelBlock(FormatLabel("Header Room %d", room)));
+    ByteList field(rooms[room].header.begin(), rooms[room].header.end());
+    PadTo16(field);
+    uiDataSize += static_cast<std::uint32_t>(labels.back().size() + field.size());
+    fields.push_back(std::move(field));
+  }
+
+  Seek(out, start);
+  AlignTo16(out);
+  Report(out, Format("WriteRoomHeaders(): uiDataSize = %X\n", uiDataSize));
+  EnsureNoBankBreach(out, uiDataSize);
+
+  const std::int64_t blockStart = Tell(out);
+  Seek(out, HEADER_BANK_FIELD);
+  WriteByte(out, static_cast<std::uint8_t>(blockStart / BANK_SIZE));
+  Seek(out, blockStart);
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    WriteBytes(out, labels[room]);
+    const std::int64_t fieldStart = Tell(out);
+    Seek(out, tableOffset + 2 * room);
+    WriteWord(out, static_cast<std::uint16_t>(PcToSnes(static_cast<std::uint32_t>(fieldStart))));
+    Seek(out, fieldStart);
+    WriteBytes(out, fields[room]);
+  }
+  RecordBlock(out, "Room headers", blockStart, Tell(out));
+}

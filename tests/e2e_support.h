@@ -1,0 +1,37 @@
+// A directory to run the tool in, with the ROMs of one test.
+#pragma once
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fixture/rom_fixture.h"
+#include "fixture/run_tool.h"
+
+namespace e2e {
+
+struct Workspace {
+  fixture::TempDir directory;
+
+  std::filesystem::path Path(const std::string& name) const { return directory.path / name; }
+  void Put(const std::string& name, const fixture::ByteList& bytes) const {
+    std::filesystem::create_directories(Path(name).parent_path());
+    fixture::WriteFile(Path(name), bytes);
+  }
+  fixture::ByteList Get(const std::string& name) const { return fixture::ReadFile(Path(name)); }
+  bool Has(const std::string& name) const { return std::filesystem::exists(Path(name)); }
+  fixture::RunResult Run(const std::vector<std::string>& arguments) const {
+    return fixture::RunRoomxfer(arguments, directory.path);
+  }
+  // Every file and directory name below the workspace, relative to it.
+  std::set<std::string> Entries() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(directory.path)) {
+      names.insert(std::filesystem::relative(entry.path(), directory.path).string());
+    }
+    return names;
+  }
+};
+
+}  // namespace e2e
