@@ -7,12 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/all_rooms.h"
 #include "app/input_files.h"
 #include "app/room_lists.h"
+#include "app/transfer_job.h"
 #include "rom/failure.h"
 #include "rom/rom_file.h"
-#include "rooms/transfer.h"
 
 namespace {
 
@@ -81,8 +80,6 @@ void OpenInputs(const RunArguments& run, InputFile& source, InputFile& destinati
 }
 
 void RunTransfer(const std::vector<std::string>& arguments, std::optional<PendingFile>& output) {
-  RoomSet sourceSet;
-  RoomSet destinationSet;
   RoomList sourceRooms;
   RoomList destinationRooms;
 
@@ -100,21 +97,11 @@ void RunTransfer(const std::vector<std::string>& arguments, std::optional<Pendin
   if (!output) {
     StopRun(Format("Could not open new ROM file %s", outputName.c_str()));
   }
-  RomImage out;
-  out.name = outputName;
-  CopyFileContents(out, destinationRom);
-  ExpandFile(out, EXPANDED_ROM_SIZE);
-
-  ReadAllRooms(sourceRom, sourceSet);
-  ReadAllRooms(destinationRom, destinationSet);
-  TransferRooms(destinationSet, destinationRooms, sourceSet, sourceRooms);
-
-  Seek(out, RELOCATION_START);
-  WriteMarker(out);
-  WriteAllRooms(out, destinationSet);
+  const TransferResult result =
+      RunTransferJob(sourceRom, destinationRom, sourceRooms, destinationRooms, outputName);
 
   std::fflush(stdout);
-  CommitFile(*output, out.bytes);
+  CommitFile(*output, result.out.bytes);
 }
 
 }  // namespace

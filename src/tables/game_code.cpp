@@ -1,6 +1,7 @@
 #include "tables/game_code.h"
 
 #include "rom/failure.h"
+#include "tables/room_sprites.h"
 
 namespace {
 
@@ -22,4 +23,5 @@ void CheckGameCode(RomImage& rom) {
   for (const OpcodeCheck& check : GAME_CODE_CHECKS) {
     CheckOpcode(rom, check.offset, check.opcode, check.field);
   }
+  CheckSpriteCode(rom);
 }

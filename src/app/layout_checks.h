@@ -1,0 +1,15 @@
+// Checks of the finished layout, made when every block has been placed in
+// the output image and before anything is written to disk.
+#pragma once
+
+#include "rom/rom_image.h"
+
+// Stops the run when the relocated area would overwrite one of the tables the
+// writers rewrite in place, would reach into bank 0x7E (the console's work RAM
+// in this mapping), or would destroy bytes of the destination that some other
+// tool keeps in the expanded area. `destination` is the headerless
+// destination ROM as read; `out` the output image after all writers ran.
+void CheckRelocatedLayout(RomImage& destination, const RomImage& out);
+
+// One past the last byte of the relocated area.
+std::int64_t RelocatedAreaEnd(const RomImage& out);

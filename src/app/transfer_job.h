@@ -1,0 +1,21 @@
+// The whole job in memory: read both ROMs, move the chosen rooms, and build
+// the output image with every room relocated. Used by the run and by tests
+// and tools that need the job without files.
+#pragma once
+
+#include <string>
+
+#include "rom/rom_image.h"
+#include "rooms/room_data.h"
+#include "rooms/transfer.h"
+
+struct TransferResult {
+  RoomSet sourceSet;
+  RoomSet destinationSet;  // after the transfer: what the output holds
+  RomImage out;
+};
+
+// `destination` may be the same image as `source` (a one-ROM run). Progress
+// lines go to the images' consoles; a failure stops the run.
+TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
+                              const RoomList& destinationRooms, const std::string& outputName);

@@ -1,0 +1,67 @@
+#include "tables/pit_rooms.h"
+
+#include "rom/block_output.h"
+#include "rom/snes_address.h"
+
+namespace {
+
+// Last indexes from here on are negative as signed words: an empty list.
+constexpr std::uint16_t EMPTY_LIST_INDEXES = 0x8000;
+
+ByteList PitList(const RoomSet& rooms) {
+  ByteList list;
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    if (rooms[room].hasPit != 0) {
+      list.push_back(static_cast<std::uint8_t>(room & 0xFF));
+      list.push_back(static_cast<std::uint8_t>(room >> 8));
+    }
+  }
+  return list;
+}
+
+}  // namespace
+
+void ReadRoomPits(RomImage& rom, RoomSet& rooms) {
+  for (RoomData& room : rooms.rooms) {
+    room.hasPit = 0;
+  }
+  rom.reading = "pit room list last index";
+  Seek(rom, PIT_LAST_INDEX_FIELD);
+  const std::uint16_t lastIndex = ReadWord(rom);
+  if (lastIndex >= EMPTY_LIST_INDEXES) {
+    return;
+  }
+  rom.reading = "pit room list address";
+  Seek(rom, PIT_LIST_FIELD);
+  const std::uint32_t listAddress = ReadLong(rom);
+
+  rom.reading = "pit room list";
+  Seek(rom, SnesToPc(listAddress));
+  for (std::uint32_t index = 0; index <= lastIndex; index += 2) {
+    const std::uint16_t room = ReadWord(rom);
+    if (room < ROOM_COUNT) {
+      rooms[room].hasPit = 1;
+    }
+  }
+}
+
+void WriteRoomPits(RomImage& out, const RoomSet& rooms) {
+  const ByteList label = LabelBlock("Pits");
+  const ByteList list = PitList(rooms);
+  const auto uiDataSize = static_cast<std::uint32_t>(list.size());
+
+  AlignTo16(out);
+  Report(out, Format("WriteRoomPits(): uiDataSize = %X\n", uiDataSize));
+  EnsureNoBankBreach(out, static_cast<std::uint32_t>(label.size()) + uiDataSize);
+
+  const std::int64_t blockStart = Tell(out);
+  WriteBytes(out, label);
+  const std::int64_t listStart = Tell(out);
+  Seek(out, PIT_LAST_INDEX_FIELD);
+  WriteWord(out, static_cast<std::uint16_t>(uiDataSize - 2));  // 0xFFFE for an empty list
+  Seek(out, PIT_LIST_FIELD);
+  WriteLong(out, PcToSnes(static_cast<std::uint32_t>(listStart)));
+  Seek(out, listStart);
+  WriteBytes(out, list);
+  RecordBlock(out, "Pit rooms", blockStart, Tell(out));
+}

@@ -1,0 +1,89 @@
+#include "tables/pushable_blocks.h"
+
+#include <algorithm>
+
+#include "rom/block_output.h"
+#include "rom/snes_address.h"
+
+namespace {
+
+void AppendWord(ByteList& list, std::uint16_t word) {
+  list.push_back(static_cast<std::uint8_t>(word & 0xFF));
+  list.push_back(static_cast<std::uint8_t>(word >> 8));
+}
+
+// Reads the entries of one window that lie below `end`, a table byte index.
+void ReadWindow(RomImage& rom, RoomSet& rooms, std::size_t window, std::uint32_t end) {
+  rom.reading = Format("pushable block window %zu address", window);
+  Seek(rom, PUSHABLE_BLOCK_WINDOW_FIELDS.at(window));
+  Seek(rom, SnesToPc(ReadLong(rom)));
+  const auto base = static_cast<std::uint32_t>(window) * PUSHABLE_BLOCK_WINDOW_SIZE;
+  for (std::uint32_t index = base; index < end && index < base + PUSHABLE_BLOCK_WINDOW_SIZE;
+       index += PUSHABLE_BLOCK_ENTRY_SIZE) {
+    rom.reading = Format("pushable block table entry at byte %u", index);
+    const std::uint16_t room = ReadWord(rom);
+    const std::uint16_t block = ReadWord(rom);
+    if (room < ROOM_COUNT) {
+      rooms[room].pushableBlocks.push_back(block);
+    }
+  }
+}
+
+// The entries of rooms 0 to 319 in ascending order, leaving out (and
+// reporting) every room whose blocks would take the table past its limit.
+ByteList BuildBlockTable(RomImage& out, const RoomSet& rooms) {
+  ByteList table;
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    const WordList& blocks = rooms[room].pushableBlocks;
+    if (blocks.empty()) {
+      continue;
+    }
+    if (table.size() + PUSHABLE_BLOCK_ENTRY_SIZE * blocks.size() > PUSHABLE_BLOCK_TABLE_LIMIT) {
+      Report(out, Format("Not enough memory for pushable blocks for room %d\n", room));
+      continue;
+    }
+    for (const std::uint16_t block : blocks) {
+      AppendWord(table, static_cast<std::uint16_t>(room));
+      AppendWord(table, block);
+    }
+  }
+  return table;
+}
+
+}  // namespace
+
+void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms) {
+  rom.reading = "pushable block count";
+  Seek(rom, PUSHABLE_BLOCK_COUNT_FIELD);
+  const std::uint32_t end = std::min<std::uint32_t>(ReadWord(rom), PUSHABLE_BLOCK_TABLE_LIMIT);
+  for (std::size_t window = 0; window < PUSHABLE_BLOCK_WINDOW_FIELDS.size(); ++window) {
+    if (window * PUSHABLE_BLOCK_WINDOW_SIZE >= end) {
+      break;
+    }
+    ReadWindow(rom, rooms, window, end);
+  }
+}
+
+void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms) {
+  const ByteList label = LabelBlock("Pushable Blocks");
+  const ByteList table = BuildBlockTable(out, rooms);
+  const auto uiDataSize = static_cast<std::uint32_t>(table.size());
+
+  AlignTo16(out);
+  Report(out, Format("WriteRoomPushableBlocks(): uiDataSize = %X\n", uiDataSize));
+  EnsureNoBankBreach(out, static_cast<std::uint32_t>(label.size()) + uiDataSize);
+
+  const std::int64_t blockStart = Tell(out);
+  WriteBytes(out, label);
+  const std::int64_t tableStart = Tell(out);
+  Seek(out, PUSHABLE_BLOCK_COUNT_FIELD);
+  WriteWord(out, static_cast<std::uint16_t>(uiDataSize));
+  for (std::size_t window = 0; window < PUSHABLE_BLOCK_WINDOW_FIELDS.size(); ++window) {
+    Seek(out, PUSHABLE_BLOCK_WINDOW_FIELDS.at(window));
+    WriteLong(out, PcToSnes(static_cast<std::uint32_t>(tableStart) +
+                            static_cast<std::uint32_t>(window) * PUSHABLE_BLOCK_WINDOW_SIZE));
+  }
+  Seek(out, tableStart);
+  WriteBytes(out, table);
+  RecordBlock(out, "Pushable blocks", blockStart, Tell(out));
+}

@@ -1,0 +1,37 @@
+// Pushable blocks: one game-wide table of 4-byte entries, at most 0x200 bytes,
+// seen by the game through four windows of 128 bytes with an address each.
+//
+//   0x8896   2 bytes  length of the table in bytes (4 per entry)
+//   0x15AFA  3 bytes  SNES address of table bytes 0-127
+//   0x15B01  3 bytes  SNES address of table bytes 128-255
+//   0x15B08  3 bytes  SNES address of table bytes 256-383
+//   0x15B0F  3 bytes  SNES address of table bytes 384-511
+//
+// Each entry is the room word followed by the block word, which is kept as it
+// is. An entry never straddles two windows, and the windows need not be
+// adjacent. The game reads an entry at every byte index below the count, up to
+// 512 bytes, so a count that is not a multiple of 4 reaches one entry past it.
+// A room's `pushableBlocks` holds its block words in table order.
+//
+// The writer puts the label "Pushable Blocks" (16 bytes) and the entries of
+// rooms 0 to 319, in ascending order, into the relocated area; a room whose
+// blocks would take the table past 0x200 bytes is reported and left out whole.
+// The count and the four window addresses (table start plus 0, 0x80, 0x100,
+// 0x180) point at the new table.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "rom/rom_image.h"
+#include "rooms/room_data.h"
+
+constexpr std::uint32_t PUSHABLE_BLOCK_COUNT_FIELD = 0x8896;
+constexpr std::array<std::uint32_t, 4> PUSHABLE_BLOCK_WINDOW_FIELDS = {0x15AFA, 0x15B01, 0x15B08,
+                                                                       0x15B0F};
+constexpr std::uint32_t PUSHABLE_BLOCK_WINDOW_SIZE = 128;
+constexpr std::uint32_t PUSHABLE_BLOCK_ENTRY_SIZE = 4;
+constexpr std::uint32_t PUSHABLE_BLOCK_TABLE_LIMIT = 0x200;
+
+void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms);
+void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms);

@@ -1,0 +1,100 @@
+#include "tables/room_items.h"
+
+#include <vector>
+
+#include "rom/block_output.h"
+#include "rom/snes_address.h"
+
+namespace {
+
+constexpr int ITEM_BYTE_BUDGET = 32768;
+constexpr std::uint16_t LIST_END = 0xFFFF;
+
+std::uint32_t ItemListOffset(const ItemPointerTable& table, std::uint16_t entry) {
+  return SnesToPc((static_cast<std::uint32_t>(table.bank) << 16) + entry);
+}
+
+// Reads one room's item list from the position.
+ByteList ScanItemList(RomImage& rom) {
+  ByteList list;
+  for (int budget = ITEM_BYTE_BUDGET; budget > 0; --budget) {
+    if (ReadWord(rom) == LIST_END) {
+      list.push_back(0xFF);
+      list.push_back(0xFF);
+      break;
+    }
+    SeekRelative(rom, -2);
+    list.push_back(ReadByte(rom));
+  }
+  return list;
+}
+
+}  // namespace
+
+std::uint32_t ItemTableOffset(RomImage& rom) {
+  rom.reading = "item table address";
+  Seek(rom, ITEM_TABLE_FIELD);
+  return SnesToPc(ReadLong(rom));
+}
+
+void ReadItemPointerTable(RomImage& rom, ItemPointerTable& table) {
+  rom.reading = "item bank";
+  Seek(rom, ITEM_BANK_FIELD);
+  table.bank = ReadByte(rom);
+  table.tableAddress = 0;
+  rom.reading = "item table address";
+  Seek(rom, ITEM_TABLE_FIELD);
+  table.tableAddress = ReadLong(rom);
+  rom.reading = "item pointer table";
+  Seek(rom, SnesToPc(table.tableAddress));
+  for (std::uint16_t& entry : table.entries) {
+    entry = ReadWord(rom);
+  }
+}
+
+void ReadRoomItems(RomImage& rom, RoomSet& rooms, const ItemPointerTable& table) {
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    const auto index = static_cast<std::size_t>(room);
+    rom.reading = Format("item list of room %d", room);
+    Seek(rom, ItemListOffset(table, table.entries.at(index)));
+    ByteList list = ScanItemList(rom);
+    ByteList& itemData = rooms[index].itemData;
+    itemData.insert(itemData.end(), list.begin(), list.end());
+  }
+}
+
+void WriteRoomItems(RomImage& out, const RoomSet& rooms) {
+  const std::int64_t start = Tell(out);
+  const std::uint32_t tableOffset = ItemTableOffset(out);
+
+  std::vector<ByteList> labels;
+  std::vector<ByteList> fields;
+  std::uint32_t uiDataSize = 0;
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    labels.push_back(LabelBlock(FormatLabel("Items Room %d", static_cast<unsigned>(room))));
+    ByteList field = rooms[static_cast<std::size_t>(room)].itemData;
+    PadTo16(field);
+    uiDataSize += static_cast<std::uint32_t>(labels.back().size() + field.size());
+    fields.push_back(std::move(field));
+  }
+
+  out.reading = "item block";
+  Seek(out, start);
+  AlignTo16(out);
+  Report(out, Format("WriteRoomItems(): uiDataSize = %X\n", uiDataSize));
+  EnsureNoBankBreach(out, uiDataSize);
+
+  const std::int64_t blockStart = Tell(out);
+  Seek(out, ITEM_BANK_FIELD);
+  WriteByte(out, static_cast<std::uint8_t>(blockStart / BANK_SIZE));
+  Seek(out, blockStart);
+  for (std::size_t room = 0; room < labels.size(); ++room) {
+    WriteBytes(out, labels[room]);
+    const std::int64_t fieldStart = Tell(out);
+    Seek(out, static_cast<std::int64_t>(tableOffset) + 2 * static_cast<std::int64_t>(room));
+    WriteWord(out, static_cast<std::uint16_t>(PcToSnes(static_cast<std::uint32_t>(fieldStart))));
+    Seek(out, fieldStart);
+    WriteBytes(out, fields[room]);
+  }
+  RecordBlock(out, "Room items", blockStart, Tell(out));
+}

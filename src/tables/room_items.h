@@ -1,0 +1,38 @@
+// Room items: one item list per room, found through the room item pointer
+// table.
+//
+//   0xE6C2  3 bytes  SNES address of the pointer table
+//   0xE6C8  1 byte   bank of every item list
+//
+// Entry i of the table (2 bytes) is the low 16 bits of room i's list address.
+// A list is a run of bytes ended by FF FF, the pair looked for at every byte
+// position; a list without a pair within 32768 bytes keeps those bytes.
+//
+// The writer puts one block into the relocated area, inside one bank: per
+// room "Items Room %d" padded to 16 bytes, then the list padded to a multiple
+// of 16. The table is rewritten where it stands and the bank byte names the
+// block's bank.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "rom/rom_image.h"
+#include "rooms/room_data.h"
+
+constexpr std::uint32_t ITEM_TABLE_FIELD = 0xE6C2;
+constexpr std::uint32_t ITEM_BANK_FIELD = 0xE6C8;
+constexpr std::uint32_t ITEM_TABLE_SIZE = 2 * ROOM_COUNT;
+
+struct ItemPointerTable {
+  std::uint8_t bank = 0;
+  std::uint32_t tableAddress = 0;
+  std::array<std::uint16_t, ROOM_COUNT> entries{};
+};
+
+void ReadItemPointerTable(RomImage& rom, ItemPointerTable& table);
+void ReadRoomItems(RomImage& rom, RoomSet& rooms, const ItemPointerTable& table);
+void WriteRoomItems(RomImage& out, const RoomSet& rooms);
+
+// File offset of the item pointer table that the writer rewrites in place.
+std::uint32_t ItemTableOffset(RomImage& rom);

@@ -1,0 +1,110 @@
+#include "tables/room_layers.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+#include "rom/block_output.h"
+#include "rom/snes_address.h"
+#include "tables/room_doors.h"
+
+namespace {
+
+constexpr int LAYER_STEP_BUDGET = 32768;
+constexpr int LAYER_SECTIONS = 3;
+constexpr std::uint16_t SECTION_END = 0xFFFF;
+constexpr std::uint8_t TRAILING_BYTE = 0xFF;
+constexpr std::uint32_t LABEL_FIELD_SIZE = 16;
+
+// Reads one room's layer data from the position.
+ByteList ScanLayerData(RomImage& rom) {
+  ByteList data;
+  int sections = 0;
+  for (int budget = LAYER_STEP_BUDGET; budget > 0; --budget) {
+    if (ReadWord(rom) != SECTION_END) {
+      SeekRelative(rom, -2);
+      data.push_back(ReadByte(rom));
+      continue;
+    }
+    data.push_back(0xFF);
+    data.push_back(0xFF);
+    if (++sections < LAYER_SECTIONS) {
+      continue;
+    }
+    // The optional 0xFF behind the last section; at the end of the file it is absent.
+    if (Tell(rom) < ImageSize(rom) && ReadByte(rom) == TRAILING_BYTE) {
+      data.push_back(TRAILING_BYTE);
+    }
+    break;
+  }
+  return data;
+}
+
+// Label field and data together; the data of a sound ROM are far shorter.
+std::uint32_t RoomBlockSize(const RoomData& data) {
+  const std::size_t size = data.layerData.size() + LABEL_FIELD_SIZE;
+  return static_cast<std::uint32_t>(
+      std::min<std::size_t>(size, std::numeric_limits<std::uint32_t>::max()));
+}
+
+}  // namespace
+
+std::uint32_t LayerTableOffset(RomImage& rom) {
+  rom.reading = "layer table address";
+  Seek(rom, LAYER_TABLE_FIELD);
+  return SnesToPc(ReadLong(rom));
+}
+
+void ReadLayerPointerTable(RomImage& rom, LayerPointerTable& table) {
+  table.tableAddress = 0;
+  rom.reading = "layer table address";
+  Seek(rom, LAYER_TABLE_FIELD);
+  table.tableAddress = ReadLong(rom);
+  rom.reading = "layer pointer table";
+  Seek(rom, SnesToPc(table.tableAddress));
+  for (std::uint32_t& pointer : table.pointers) {
+    pointer = ReadLong(rom);
+  }
+}
+
+void ReadRoomLayers(RomImage& rom, RoomSet& rooms, const LayerPointerTable& table) {
+  std::array<std::uint32_t, ROOM_COUNT> layerOffsets{};
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    const auto index = static_cast<std::size_t>(room);
+    layerOffsets.at(index) = SnesToPc(table.pointers.at(index));
+    rom.reading = Format("layer data of room %d", room);
+    Seek(rom, layerOffsets.at(index));
+    ByteList data = ScanLayerData(rom);
+    ByteList& layerData = rooms[index].layerData;
+    layerData.insert(layerData.end(), data.begin(), data.end());
+  }
+  ReadRoomDoors(rom, rooms, layerOffsets);
+}
+
+void WriteRoomLayers(RomImage& out, const RoomSet& rooms) {
+  const std::int64_t start = Tell(out);
+  const std::uint32_t tableOffset = LayerTableOffset(out);
+  const std::optional<std::uint32_t> doorTableOffset = DoorTableOffset(out);
+  Seek(out, start);
+
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    const RoomData& data = rooms[static_cast<std::size_t>(room)];
+    const std::string label = FormatLabel("Layer Room %d", static_cast<unsigned>(room));
+    out.reading = Format("layer data of room %d", room);
+    AlignTo16(out);
+    EnsureNoBankBreach(out, RoomBlockSize(data));
+    const std::int64_t labelStart = Tell(out);
+    WriteText(out, label);
+    AlignTo16(out);
+
+    const std::int64_t dataStart = Tell(out);
+    Seek(out, static_cast<std::int64_t>(tableOffset) + 3 * room);
+    WriteLong(out, PcToSnes(static_cast<std::uint32_t>(dataStart)));
+    Seek(out, dataStart);
+    if (doorTableOffset) {
+      WriteRoomDoor(out, *doorTableOffset, room, dataStart, data);
+    }
+    WriteBytes(out, data.layerData);
+    RecordBlock(out, label, labelStart, Tell(out));
+  }
+}

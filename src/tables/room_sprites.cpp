@@ -1,0 +1,270 @@
+#include "tables/room_sprites.h"
+
+#include <vector>
+
+#include "rom/block_output.h"
+#include "rom/failure.h"
+#include "rom/snes_address.h"
+
+namespace {
+
+constexpr char TABLE_LABEL[] = "Sprite Pointer Table";
+constexpr char LOADER_LABEL[] = "Sprite Pointers Loader Code";
+constexpr char DEATH_MASK_LABEL[] = "Slot Death Masks";
+
+// Both streamed labels take a 32-byte field; their texts are 17 to 32 characters.
+constexpr std::uint32_t LABEL_FIELD_SIZE = 32;
+constexpr std::uint32_t SPRITE_TABLE_SIZE = 2 * ROOM_COUNT;
+// From the loader's end: 15 bytes not written, the label, the 16 mask words.
+constexpr std::uint32_t DEATH_MASK_AREA = 15 + 16 + 2 * DEATH_MASK_COUNT;
+constexpr std::uint32_t FIXED_BLOCK_SIZE =
+    LABEL_FIELD_SIZE + SPRITE_TABLE_SIZE + LABEL_FIELD_SIZE + SPRITE_LOADER_SIZE + DEATH_MASK_AREA;
+
+std::uint16_t Low16(std::uint32_t value) { return static_cast<std::uint16_t>(value & 0xFFFF); }
+
+std::uint32_t SnesOf(std::int64_t offset) { return PcToSnes(static_cast<std::uint32_t>(offset)); }
+
+// The file offset of `address`, wide enough that a wrapped conversion stays far outside the file.
+std::int64_t OffsetOf(std::uint32_t address) {
+  return static_cast<std::int64_t>(SnesToPc(address));
+}
+
+std::int64_t LoaderOffset(RomImage& rom) {
+  rom.reading = "sprite pointer loader address";
+  Seek(rom, SPRITE_CODE_FIELD + 1);
+  return OffsetOf(ReadLong(rom));
+}
+
+void ReadLoaderForm(RomImage& rom, SpritePointerTable& table) {
+  rom.reading = "sprite pointer loader address";
+  const std::uint32_t uiJumpTarget = ReadLong(rom);
+  rom.reading = "sprite pointer loader";
+  Seek(rom, OffsetOf(uiJumpTarget) + SPRITE_LOADER_BANK_BYTE);
+  table.bank = ReadByte(rom);
+  Seek(rom, OffsetOf(uiJumpTarget) + SPRITE_LOADER_TABLE_BYTE);
+  const std::uint32_t uiBank = table.bank;
+  table.tableAddress = ReadWord(rom) + (uiBank << 16);
+  Report(rom, Format("uiJumpTarget: %X, uiBank: %X, uiBank<<16: %X, uiPointerTablePointer: %X\n",
+                     uiJumpTarget, uiBank, uiBank << 16, table.tableAddress));
+}
+
+void ReadGameForm(RomImage& rom, SpritePointerTable& table) {
+  rom.reading = "sprite table address";
+  Seek(rom, GAME_SPRITE_TABLE_FIELD);
+  table.bank = GAME_SPRITE_BANK;
+  table.tableAddress = ReadWord(rom) + (static_cast<std::uint32_t>(GAME_SPRITE_BANK) << 16);
+}
+
+struct SpriteBlocks {
+  std::vector<ByteList> labels;
+  std::vector<ByteList> lists;  // each padded to 16
+  std::uint32_t size = FIXED_BLOCK_SIZE;
+};
+
+SpriteBlocks BuildSpriteBlocks(const RoomSet& rooms) {
+  SpriteBlocks blocks;
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    blocks.labels.push_back(LabelBlock(FormatLabel("Sprites Room %d", room)));
+    ByteList list = rooms[room].spriteData;
+    PadTo16(list);
+    blocks.size += static_cast<std::uint32_t>(blocks.labels.back().size() + list.size());
+    blocks.lists.push_back(std::move(list));
+  }
+  return blocks;
+}
+
+// Aligns, reports and keeps the block in one bank that the game's sprite code
+// can use; returns the block's start.
+std::int64_t PlaceSpriteBlock(RomImage& out, std::uint32_t uiDataSize) {
+  AlignTo16(out);
+  const std::int64_t aligned = Tell(out);
+  Report(out, Format("WriteRoomSprites(): uiDataSize = %X\n", uiDataSize));
+  EnsureNoBankBreach(out, uiDataSize);
+  if (Tell(out) >= SPRITE_BLOCK_LIMIT) {
+    const std::int64_t available = aligned < SPRITE_BLOCK_LIMIT ? SPRITE_BLOCK_LIMIT - aligned : 0;
+    StopRun(
+        Format("The sprite lists need 0x%X bytes but bank 0x3F has 0x%llX bytes left; the "
+               "sprite lists are too large for bank 0x3F, the last bank the game's sprite "
+               "code can use.\n",
+               uiDataSize, static_cast<long long>(available)));
+  }
+  return Tell(out);
+}
+
+void WriteStreamedLabel(RomImage& out, const char* text) {
+  WriteText(out, text);
+  AlignTo16(out);
+}
+
+// Writes every room's label and list, with its table entry; returns where the
+// last room's list begins.
+std::int64_t WriteRoomLists(RomImage& out, const SpriteBlocks& blocks, std::int64_t table) {
+  std::int64_t list = Tell(out);
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    WriteBytes(out, blocks.labels.at(room));
+    list = Tell(out);
+    Seek(out, table + 2 * room);
+    WriteWord(out, Low16(SnesOf(list)));
+    Seek(out, list);
+    WriteBytes(out, blocks.lists.at(room));
+  }
+  return list;
+}
+
+void WriteLoader(RomImage& out, std::uint8_t bank, std::int64_t table) {
+  std::array<std::uint8_t, SPRITE_LOADER_SIZE> loader = SPRITE_LOADER_TEMPLATE;
+  const std::uint16_t tableAddress = Low16(SnesOf(table));
+  loader[SPRITE_LOADER_BANK_BYTE] = bank;
+  loader[SPRITE_LOADER_TABLE_BYTE] = static_cast<std::uint8_t>(tableAddress & 0xFF);
+  loader[SPRITE_LOADER_TABLE_BYTE + 1] = static_cast<std::uint8_t>(tableAddress >> 8);
+  WriteBytes(out, ByteList(loader.begin(), loader.end()));
+}
+
+void CallLoaderFromGame(RomImage& out, std::int64_t loader) {
+  const std::int64_t end = Tell(out);
+  Seek(out, SPRITE_CODE_FIELD);
+  WriteByte(out, JSL_OPCODE);
+  WriteLong(out, SnesOf(loader));
+  Seek(out, end);
+}
+
+void WriteDeathMasks(RomImage& out) {
+  for (int bit = 0; bit < DEATH_MASK_COUNT; ++bit) {
+    WriteWord(out, static_cast<std::uint16_t>(1u << bit));
+  }
+}
+
+bool HoldsBytes(RomImage& image, std::int64_t offset, const std::array<std::uint8_t, 5>& bytes) {
+  if (offset + static_cast<std::int64_t>(bytes.size()) > ImageSize(image)) {
+    return false;
+  }
+  Seek(image, offset);
+  for (const std::uint8_t byte : bytes) {
+    if (ReadByte(image) != byte) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The game's enemy-death check reads the bit masks through the data bank that
+// the loader set, so its operand must name the masks in the sprite block.
+void PointDeathCheckAtMasks(RomImage& out, std::int64_t masks) {
+  const std::int64_t end = Tell(out);
+  out.reading = "enemy death check code";
+  if (HoldsBytes(out, DEATH_MASK_CODE, DEATH_MASK_SIGNATURE)) {
+    Seek(out, DEATH_MASK_OPERAND);
+    WriteWord(out, Low16(SnesOf(masks)));
+  }
+  Seek(out, end);
+}
+
+[[noreturn]] void RefuseSpriteCode(const RomImage& rom, std::int64_t offset, std::uint8_t found,
+                                   const char* expected) {
+  StopRun(
+      Format("%s: unsupported ROM: the sprite table code at offset 0x%llX holds 0x%02X where "
+             "%s.\n",
+             rom.name.c_str(), static_cast<long long>(offset), found, expected));
+}
+
+void CheckLoader(RomImage& rom) {
+  const std::int64_t loader = LoaderOffset(rom);
+  rom.reading = "sprite pointer loader";
+  RequireInside(rom, loader, SPRITE_LOADER_SIZE);
+  Seek(rom, loader);
+  for (std::size_t index = 0; index < SPRITE_LOADER_SIZE; ++index) {
+    const std::uint8_t found = ReadByte(rom);
+    const bool patched = index == SPRITE_LOADER_BANK_BYTE || index == SPRITE_LOADER_TABLE_BYTE ||
+                         index == SPRITE_LOADER_TABLE_BYTE + 1;
+    const std::uint8_t expected = SPRITE_LOADER_TEMPLATE.at(index);
+    if (!patched && found != expected) {
+      StopRun(
+          Format("%s: unsupported ROM: the sprite table loader called at offset 0x%X holds "
+                 "0x%02X at offset 0x%llX where the loader has 0x%02X.\n",
+                 rom.name.c_str(), SPRITE_CODE_FIELD, found,
+                 static_cast<long long>(loader + static_cast<std::int64_t>(index)), expected));
+    }
+  }
+}
+
+}  // namespace
+
+void ReadSpritePointerTable(RomImage& rom, SpritePointerTable& table) {
+  table = SpritePointerTable{};
+  rom.reading = "sprite table code";
+  Seek(rom, SPRITE_CODE_FIELD);
+  if (ReadByte(rom) == JSL_OPCODE) {
+    ReadLoaderForm(rom, table);
+  } else {
+    ReadGameForm(rom, table);
+  }
+  rom.reading = "sprite pointer table";
+  Seek(rom, OffsetOf(table.tableAddress));
+  for (std::uint16_t& entry : table.entries) {
+    entry = ReadWord(rom);
+  }
+}
+
+void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& table) {
+  const std::uint32_t bank = static_cast<std::uint32_t>(table.bank) << 16;
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    rom.reading = Format("sprite list of room %d", room);
+    Seek(rom, OffsetOf(bank + table.entries.at(room)));
+    ByteList& list = rooms[room].spriteData;
+    for (std::size_t count = 0; count < SPRITE_LIST_LIMIT; ++count) {
+      list.push_back(ReadByte(rom));
+      if (list.back() == SPRITE_LIST_END) {
+        break;
+      }
+    }
+  }
+}
+
+void WriteRoomSprites(RomImage& out, const RoomSet& rooms) {
+  const SpriteBlocks blocks = BuildSpriteBlocks(rooms);
+  out.reading = "sprite block";
+  const std::int64_t start = PlaceSpriteBlock(out, blocks.size);
+
+  WriteStreamedLabel(out, TABLE_LABEL);
+  const std::int64_t table = Tell(out);
+  SeekRelative(out, SPRITE_TABLE_SIZE);
+  RecordBlock(out, "Sprite pointer table", start, Tell(out));
+
+  const std::int64_t listsStart = Tell(out);
+  const std::int64_t lastList = WriteRoomLists(out, blocks, table);
+  AlignTo16(out);
+  RecordBlock(out, "Sprite lists", listsStart, Tell(out));
+
+  const std::int64_t loaderLabel = Tell(out);
+  WriteStreamedLabel(out, LOADER_LABEL);
+  const std::int64_t loader = Tell(out);
+  WriteLoader(out, static_cast<std::uint8_t>((lastList / BANK_SIZE) & 0xFF), table);
+  CallLoaderFromGame(out, loader);
+  RecordBlock(out, "Sprite pointer loader", loaderLabel, Tell(out));
+
+  AlignTo16(out);
+  const std::int64_t maskLabel = Tell(out);
+  WriteText(out, DEATH_MASK_LABEL);
+  const std::int64_t masks = Tell(out);
+  WriteDeathMasks(out);
+  PointDeathCheckAtMasks(out, masks);
+  RecordBlock(out, "Slot death masks", maskLabel, Tell(out));
+}
+
+void CheckSpriteCode(RomImage& rom) {
+  rom.reading = "sprite table code";
+  Seek(rom, SPRITE_CODE_FIELD);
+  const std::uint8_t first = ReadByte(rom);
+  if (first == JSL_OPCODE) {
+    CheckLoader(rom);
+    return;
+  }
+  if (first != TAY_OPCODE) {
+    RefuseSpriteCode(rom, SPRITE_CODE_FIELD, first,
+                     "the game has 0xA8 or this tool's loader call has 0x22");
+  }
+  const std::uint8_t second = ReadByte(rom);
+  if (second != LDA_ABSOLUTE_Y_OPCODE) {
+    RefuseSpriteCode(rom, SPRITE_CODE_FIELD + 1, second, "the game has 0xB9");
+  }
+}

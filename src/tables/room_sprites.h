@@ -1,0 +1,90 @@
+// Room sprites: one sprite list per room, found through a table of 320
+// two-byte pointers that share one bank byte.
+//
+// The game looks the table up in its code at 0x4C296 (TAY; LDA abs,Y):
+//
+//   0x4C296  2 bytes  A8 B9 (TAY; LDA abs,Y)
+//   0x4C298  2 bytes  low 16 bits of the table's address; table and lists in bank 0x09
+//
+// A ROM this tool wrote calls the sprite pointer loader there instead:
+//
+//   0x4C296  4 bytes  22 (JSL), then the loader's 24-bit address (low, high, bank)
+//   loader + 3        1 byte   bank of the table and of every list
+//   loader + 14       2 bytes  low 16 bits of the table's address
+//
+// Entry i of the table is the low 16 bits of room i's list address. A list
+// is a run of bytes ended by 0xFF (kept as the list's last byte); the bytes
+// before it are not interpreted.
+//
+// The writer puts one block into the relocated area, inside one bank below
+// 0x200000 (the game's sprite code reaches work RAM through the data bank,
+// which only banks 0x00-0x3F mirror):
+//
+//   S        "Sprite Pointer Table", the rest of its 32 bytes not written
+//   S + 32   the new table, 320 entries
+//   S + 672  per room: "Sprites Room %d" padded to 16, the list padded to 16
+//   L        "Sprite Pointers Loader Code", the rest of its 32 bytes not written
+//   R        the loader, 17 bytes, then 15 bytes not written
+//   R + 32   "Slot Death Masks"
+//   M        the 16 words 1 << k, k = 0..15; the block ends at R + 80
+//
+// The loader sets the data bank register to the block's bank and leaves it
+// there, so the game's enemy-death check (AND abs,Y at 0x4C376, after the
+// bytes BF 80 DF 7F 39 at 0x4C372) reads its bit masks from that bank: its
+// operand at 0x4C377 is pointed at M when those bytes are found.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "rom/rom_image.h"
+#include "rooms/room_data.h"
+
+constexpr std::uint32_t SPRITE_CODE_FIELD = 0x4C296;
+constexpr std::uint32_t GAME_SPRITE_TABLE_FIELD = 0x4C298;
+constexpr std::uint8_t GAME_SPRITE_BANK = 0x09;
+constexpr std::uint8_t TAY_OPCODE = 0xA8;
+constexpr std::uint8_t LDA_ABSOLUTE_Y_OPCODE = 0xB9;
+constexpr std::uint8_t JSL_OPCODE = 0x22;
+
+constexpr std::uint8_t SPRITE_LIST_END = 0xFF;
+constexpr std::size_t SPRITE_LIST_LIMIT = 0x8000;
+
+constexpr std::size_t SPRITE_LOADER_SIZE = 17;
+constexpr std::size_t SPRITE_LOADER_BANK_BYTE = 3;
+constexpr std::size_t SPRITE_LOADER_TABLE_BYTE = 14;  // 2 bytes
+
+// SEP #$30; LDA #bank; PHA; PLB; REP #$30; LDA $048E (room number); ASL A;
+// TAY; LDA table,Y; RTL. Returns the room's list address in the accumulator
+// with the data bank register on the block's bank.
+inline constexpr std::array<std::uint8_t, SPRITE_LOADER_SIZE> SPRITE_LOADER_TEMPLATE = {
+    0xE2, 0x30, 0xA9, 0x00, 0x48, 0xAB, 0xC2, 0x30, 0xAD,
+    0x8E, 0x04, 0x0A, 0xA8, 0xB9, 0x00, 0x00, 0x6B};
+
+// LDA long $7FDF80,X; AND abs,Y: the room's killed-enemy mask against the bit-mask table.
+constexpr std::uint32_t DEATH_MASK_CODE = 0x4C372;
+inline constexpr std::array<std::uint8_t, 5> DEATH_MASK_SIGNATURE = {0xBF, 0x80, 0xDF, 0x7F, 0x39};
+constexpr std::uint32_t DEATH_MASK_OPERAND = 0x4C377;
+constexpr int DEATH_MASK_COUNT = 16;
+
+// The whole sprite block must end at or below this offset (end of bank 0x3F).
+constexpr std::int64_t SPRITE_BLOCK_LIMIT = 0x200000;
+
+struct SpritePointerTable {
+  std::uint8_t bank = 0;
+  std::uint32_t tableAddress = 0;  // 24-bit SNES address
+  std::array<std::uint16_t, ROOM_COUNT> entries{};
+};
+
+// Prints the loader's values when the ROM calls this tool's loader.
+void ReadSpritePointerTable(RomImage& rom, SpritePointerTable& table);
+// Appends each room's list, with its 0xFF end byte, to the room's spriteData.
+void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& table);
+// Writes the sprite block from the position and patches the game's code;
+// leaves the position at the end of the block.
+void WriteRoomSprites(RomImage& out, const RoomSet& rooms);
+
+// The last of the checks that the ROM holds the game's code: the sprite
+// lookup at 0x4C296, in the game's own form or as this tool's loader call.
+void CheckSpriteCode(RomImage& rom);

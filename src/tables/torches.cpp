@@ -1,0 +1,118 @@
+#include "tables/torches.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "rom/block_output.h"
+#include "rom/snes_address.h"
+
+namespace {
+
+// The torch table as one run of `size` bytes behind its windows. A window's
+// address is read only when a byte of it is read, so windows lying wholly
+// past the table are never touched.
+struct TorchTableView {
+  std::uint32_t size = 0;
+  std::array<std::optional<std::uint32_t>, TORCH_WINDOW_FIELDS.size()> windowOffsets{};
+};
+
+std::uint32_t WindowOffset(RomImage& rom, TorchTableView& view, std::size_t window) {
+  std::optional<std::uint32_t>& offset = view.windowOffsets.at(window);
+  if (!offset) {
+    rom.reading = Format("torch table window %zu address", window);
+    Seek(rom, TORCH_WINDOW_FIELDS.at(window));
+    offset = SnesToPc(ReadLong(rom));
+  }
+  return *offset;
+}
+
+std::uint16_t ReadTableWord(RomImage& rom, TorchTableView& view, std::uint32_t index) {
+  const std::int64_t windowStart = WindowOffset(rom, view, index / TORCH_WINDOW_SIZE);
+  rom.reading = Format("torch table word at byte %u", index);
+  Seek(rom, windowStart + index % TORCH_WINDOW_SIZE);
+  return ReadWord(rom);
+}
+
+// Appends the torch words from `index` up to the end word and returns the
+// index behind it. An entry cut off by the end of the table keeps the words
+// read so far.
+std::uint32_t ReadTorchWords(RomImage& rom, TorchTableView& view, std::uint32_t index,
+                             WordList& torches) {
+  while (index + 2 <= view.size) {
+    const std::uint16_t torch = ReadTableWord(rom, view, index);
+    index += 2;
+    if (torch == TORCH_END_WORD) {
+      break;
+    }
+    torches.push_back(torch);
+  }
+  return index;
+}
+
+void AppendWord(ByteList& list, std::uint16_t word) {
+  list.push_back(static_cast<std::uint8_t>(word & 0xFF));
+  list.push_back(static_cast<std::uint8_t>(word >> 8));
+}
+
+// One entry per room with torches, rooms 0 to 319 in ascending order,
+// leaving out (and reporting) every room whose entry would not fit.
+ByteList BuildTorchTable(RomImage& out, const RoomSet& rooms) {
+  ByteList table;
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    const WordList& torches = rooms[room].torches;
+    if (torches.empty()) {
+      continue;
+    }
+    if (table.size() + 2 * torches.size() + 4 > TORCH_TABLE_LIMIT) {
+      Report(out, Format("Not enough memory for torches for room %d\n", room));
+      continue;
+    }
+    AppendWord(table, static_cast<std::uint16_t>(room));
+    for (const std::uint16_t torch : torches) {
+      AppendWord(table, torch);
+    }
+    AppendWord(table, TORCH_END_WORD);
+  }
+  return table;
+}
+
+}  // namespace
+
+void ReadRoomTorches(RomImage& rom, RoomSet& rooms) {
+  rom.reading = "torch table count";
+  Seek(rom, TORCH_COUNT_FIELD);
+  TorchTableView view;
+  view.size = std::min<std::uint32_t>(ReadWord(rom), TORCH_TABLE_LIMIT);
+  std::uint32_t index = 0;
+  while (index + 2 <= view.size) {
+    const std::uint16_t room = ReadTableWord(rom, view, index);
+    index += 2;
+    if (room != TORCH_END_WORD && room < ROOM_COUNT) {
+      index = ReadTorchWords(rom, view, index, rooms[room].torches);
+    }
+  }
+}
+
+void WriteRoomTorches(RomImage& out, const RoomSet& rooms) {
+  const ByteList label = LabelBlock("Torches");
+  const ByteList table = BuildTorchTable(out, rooms);
+  const auto uiDataSize = static_cast<std::uint32_t>(table.size());
+
+  AlignTo16(out);
+  Report(out, Format("WriteRoomTorches(): uiDataSize = %X\n", uiDataSize));
+  EnsureNoBankBreach(out, static_cast<std::uint32_t>(label.size()) + uiDataSize);
+
+  const std::int64_t blockStart = Tell(out);
+  WriteBytes(out, label);
+  const std::int64_t tableStart = Tell(out);
+  Seek(out, TORCH_COUNT_FIELD);
+  WriteWord(out, static_cast<std::uint16_t>(uiDataSize));
+  for (std::size_t window = 0; window < TORCH_WINDOW_FIELDS.size(); ++window) {
+    Seek(out, TORCH_WINDOW_FIELDS.at(window));
+    WriteLong(out, PcToSnes(static_cast<std::uint32_t>(tableStart) +
+                            static_cast<std::uint32_t>(window) * TORCH_WINDOW_SIZE));
+  }
+  Seek(out, tableStart);
+  WriteBytes(out, table);
+  RecordBlock(out, "Torches", blockStart, Tell(out));
+}
