@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 
 #include "fixture/rom_fixture.h"
+#include "fixture/test_image.h"
 
 namespace {
 
@@ -16,27 +16,6 @@ using fixture::PutLong;
 using fixture::PutWord;
 
 constexpr std::uint32_t TABLE = 0x70400;  // SNES 0x0E8400
-constexpr std::uint32_t OUTPUT_SIZE = 0x300000;
-
-struct Console {
-  std::FILE* file = std::tmpfile();
-  ~Console() { std::fclose(file); }
-  std::string Text() const {
-    std::fflush(file);
-    std::rewind(file);
-    std::string text;
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
-    return text;
-  }
-};
-
-RomImage Image(ByteList bytes) {
-  RomImage image;
-  image.name = "test.smc";
-  image.bytes = std::move(bytes);
-  image.console = nullptr;
-  return image;
-}
 
 // An image with a chest table of `entries` (3 bytes each) at TABLE and `count` as its count.
 RomImage ChestRom(std::uint16_t count, const ByteList& entries, std::size_t size = 0x80000) {
@@ -44,19 +23,13 @@ RomImage ChestRom(std::uint16_t count, const ByteList& entries, std::size_t size
   PutWord(bytes, CHEST_COUNT_FIELD, count);
   PutLong(bytes, CHEST_TABLE_FIELD, fixture::PcToSnes(TABLE));
   fixture::PutBytes(bytes, TABLE, entries);
-  return Image(std::move(bytes));
+  return fixture::TestImage(std::move(bytes), "test.smc");
 }
 
 RoomSet ReadChests(RomImage rom) {
   RoomSet rooms;
   ReadRoomChests(rom, rooms);
   return rooms;
-}
-
-RomImage OutputAt(std::int64_t position, std::uint8_t fill = 0x00) {
-  RomImage out = Image(ByteList(OUTPUT_SIZE, fill));
-  Seek(out, position);
-  return out;
 }
 
 int RoomsWithChests(const RoomSet& rooms) {
@@ -114,7 +87,7 @@ TEST(ChestReader, ReadingPastTheEndOfTheFileStopsTheRun) {
 TEST(ChestReader, ReadsTheFixtureTablesOfRandomRooms) {
   for (std::uint32_t seed : {1u, 2u, 3u}) {
     const RoomSet expected = fixture::RandomRooms(seed);
-    RoomSet rooms = ReadChests(Image(fixture::BuildRom(expected)));
+    RoomSet rooms = ReadChests(fixture::TestImage(fixture::BuildRom(expected), "test.smc"));
     for (int room = 0; room < ROOM_COUNT; ++room) {
       ASSERT_EQ(rooms[room].chests, expected[room].chests) << "seed " << seed << " room " << room;
     }
@@ -124,7 +97,7 @@ TEST(ChestReader, ReadsTheFixtureTablesOfRandomRooms) {
 TEST(ChestWriter, RestoresRoomWordAndFlagForRoom300) {
   RoomSet rooms;
   rooms[300].chests = {0x80, 0x05};
-  RomImage out = OutputAt(0x1F8000);
+  RomImage out = fixture::OutputImageAt(0x1F8000);
   WriteRoomChests(out, rooms);
   EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8010, 3), (ByteList{0x2C, 0x81, 0x05}));
   EXPECT_EQ(fixture::Word(out.bytes, CHEST_COUNT_FIELD), 3);
@@ -136,7 +109,7 @@ TEST(ChestWriter, EntriesGoByRoomInAscendingOrderUsingCompletePairsOnly) {
   rooms[10].chests = {0x00, 0x01, 0x80, 0x02, 0x80};  // trailing single byte: nothing
   rooms[3].chests = {0x80, 0x07};
   rooms[4].chests = {0x80};
-  RomImage out = OutputAt(0x1F8000);
+  RomImage out = fixture::OutputImageAt(0x1F8000);
   WriteRoomChests(out, rooms);
   EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8010, 9),
             (ByteList{0x03, 0x80, 0x07, 0x0A, 0x00, 0x01, 0x0A, 0x80, 0x02}));
@@ -144,8 +117,8 @@ TEST(ChestWriter, EntriesGoByRoomInAscendingOrderUsingCompletePairsOnly) {
 }
 
 TEST(ChestWriter, EmptySetWritesLabelCountZeroAndAddressesPastTheLabel) {
-  Console console;
-  RomImage out = OutputAt(0x1F8005, 0xAA);
+  fixture::ConsoleCapture console;
+  RomImage out = fixture::OutputImageAt(0x1F8005, fixture::OUTPUT_IMAGE_SIZE, 0xAA);
   out.console = console.file;
   WriteRoomChests(out, RoomSet{});
   EXPECT_EQ(console.Text(), "WriteRoomChests(): uiDataSize = 0\n");
@@ -166,10 +139,10 @@ TEST(ChestWriter, EmptySetWritesLabelCountZeroAndAddressesPastTheLabel) {
 }
 
 TEST(ChestWriter, BlockThatWouldCrossABankStartsInTheNextBank) {
-  Console console;
+  fixture::ConsoleCapture console;
   RoomSet rooms;
   rooms[1].chests = {0x00, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x04, 0x00, 0x05, 0x00, 0x06};
-  RomImage out = OutputAt(0x1FFFE0);  // label + 18 bytes would end past 0x200000
+  RomImage out = fixture::OutputImageAt(0x1FFFE0);  // label + 18 bytes would end past 0x200000
   out.console = console.file;
   WriteRoomChests(out, rooms);
   EXPECT_EQ(console.Text(), "WriteRoomChests(): uiDataSize = 12\n");
@@ -182,7 +155,7 @@ TEST(ChestWriter, BlockThatWouldCrossABankStartsInTheNextBank) {
 
 TEST(ChestWriter, WrittenTableReadsBackUnchanged) {
   const RoomSet expected = fixture::RandomRooms(11);
-  RomImage out = OutputAt(0x1F8000);
+  RomImage out = fixture::OutputImageAt(0x1F8000);
   WriteRoomChests(out, expected);
   RoomSet rooms;
   ReadRoomChests(out, rooms);

@@ -3,25 +3,21 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "fixture/rom_fixture.h"
+#include "fixture/test_image.h"
 
 namespace {
 
 constexpr std::uint32_t LIST = fixture::PIT_LIST;
-constexpr std::uint32_t OUTPUT_SIZE = 0x300000;
 
 // A small image holding only the two pit fields and the list words at LIST.
 RomImage PitImage(std::uint16_t lastIndex, const std::vector<std::uint16_t>& words,
                   std::size_t size = 0x80000) {
-  RomImage rom;
-  rom.name = "pits.sfc";
-  rom.console = nullptr;
-  rom.bytes.assign(size, 0x00);
+  RomImage rom = fixture::TestImage(fixture::ByteList(size, 0x00), "pits.sfc");
   fixture::PutWord(rom.bytes, fixture::PIT_LAST_INDEX_FIELD, lastIndex);
   fixture::PutLong(rom.bytes, fixture::PIT_LIST_FIELD, fixture::PcToSnes(LIST));
   for (std::size_t i = 0; i < words.size(); ++i) {
@@ -46,26 +42,13 @@ RoomSet WithPits(const std::vector<int>& pits) {
 
 // An output image filled with 0xAA, so that bytes never written stand out.
 RomImage OutputImage(std::int64_t position) {
-  RomImage out;
-  out.name = "_out.sfc";
-  out.console = nullptr;
-  out.bytes.assign(OUTPUT_SIZE, 0xAA);
-  out.position = position;
-  return out;
+  return fixture::OutputImageAt(position, fixture::OUTPUT_IMAGE_SIZE, 0xAA);
 }
 
 std::string CapturedWrite(RomImage& out, const RoomSet& rooms) {
-  std::FILE* console = std::tmpfile();
-  out.console = console;
-  WriteRoomPits(out, rooms);
-  out.console = nullptr;
-  std::rewind(console);
-  std::string text;
-  for (int c = std::fgetc(console); c != EOF; c = std::fgetc(console)) {
-    text.push_back(static_cast<char>(c));
-  }
-  std::fclose(console);
-  return text;
+  const fixture::Outcome outcome = fixture::CaptureRun(out, [&] { WriteRoomPits(out, rooms); });
+  EXPECT_EQ(outcome.failure, "");
+  return outcome.printed;
 }
 
 const fixture::ByteList PITS_LABEL = {'P', 'i', 't', 's', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};

@@ -4,40 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 
 #include "fixture/rom_fixture.h"
+#include "fixture/test_image.h"
 
 namespace {
 
 using fixture::PutLong;
 using fixture::PutWord;
 
-constexpr std::uint32_t OUTPUT_SIZE = 0x300000;
 constexpr std::uint32_t COUNT = 0x8896;
 constexpr std::uint32_t WINDOW_FIELDS[4] = {0x15AFA, 0x15B01, 0x15B08, 0x15B0F};
-
-struct Console {
-  std::FILE* file = std::tmpfile();
-  ~Console() { std::fclose(file); }
-  std::string Text() const {
-    std::fflush(file);
-    std::rewind(file);
-    std::string text;
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
-    return text;
-  }
-};
-
-RomImage Image(ByteList bytes) {
-  RomImage image;
-  image.name = "test.smc";
-  image.bytes = std::move(bytes);
-  image.console = nullptr;
-  return image;
-}
 
 // An image whose window k holds 32 entries (room `rooms[k]`, block 0x100 * k + i)
 // at file offset `windows[k]`.
@@ -57,7 +36,7 @@ ByteList BlockRom(std::uint16_t count, const std::uint32_t (&windows)[4],
 }
 
 RoomSet ReadBlocks(ByteList bytes) {
-  RomImage rom = Image(std::move(bytes));
+  RomImage rom = fixture::TestImage(std::move(bytes), "test.smc");
   RoomSet rooms;
   ReadRoomPushableBlocks(rom, rooms);
   return rooms;
@@ -67,12 +46,6 @@ WordList Blocks(std::uint16_t first, std::size_t count) {
   WordList blocks;
   for (std::size_t i = 0; i < count; ++i) blocks.push_back(static_cast<std::uint16_t>(first + i));
   return blocks;
-}
-
-RomImage OutputAt(std::int64_t position) {
-  RomImage out = Image(ByteList(OUTPUT_SIZE, 0x00));
-  Seek(out, position);
-  return out;
 }
 
 TEST(PushableBlockReader, CountBoundsTheEntriesReadUpTo128) {
@@ -157,12 +130,12 @@ TEST(PushableBlockReader, ReadsTheFixtureTablesOfRandomRooms) {
 }
 
 TEST(PushableBlockWriter, RoomThatDoesNotFitIsReportedAndLaterRoomsStillFit) {
-  Console console;
+  fixture::ConsoleCapture console;
   RoomSet rooms;
   rooms[5].pushableBlocks = Blocks(0x5000, 100);
   rooms[6].pushableBlocks = Blocks(0x6000, 40);
   rooms[7].pushableBlocks = Blocks(0x7000, 20);
-  RomImage out = OutputAt(0x1F8000);
+  RomImage out = fixture::OutputImageAt(0x1F8000);
   out.console = console.file;
   WriteRoomPushableBlocks(out, rooms);
   EXPECT_EQ(console.Text(),
@@ -188,11 +161,11 @@ TEST(PushableBlockWriter, TableHoldsExactly128Blocks) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.blocks);
-    Console console;
+    fixture::ConsoleCapture console;
     RoomSet rooms;
     rooms[1].pushableBlocks = Blocks(0, 127);
     rooms[2].pushableBlocks = Blocks(0, c.blocks - 127);
-    RomImage out = OutputAt(0x1F8000);
+    RomImage out = fixture::OutputImageAt(0x1F8000);
     out.console = console.file;
     WriteRoomPushableBlocks(out, rooms);
     EXPECT_EQ(console.Text(), c.lines);
@@ -200,8 +173,8 @@ TEST(PushableBlockWriter, TableHoldsExactly128Blocks) {
 }
 
 TEST(PushableBlockWriter, EmptySetWritesLabelCountZeroAndFourWindows) {
-  Console console;
-  RomImage out = OutputAt(0x1F8000);
+  fixture::ConsoleCapture console;
+  RomImage out = fixture::OutputImageAt(0x1F8000);
   out.console = console.file;
   WriteRoomPushableBlocks(out, RoomSet{});
   EXPECT_EQ(console.Text(), "WriteRoomPushableBlocks(): uiDataSize = 0\n");
@@ -222,7 +195,7 @@ TEST(PushableBlockWriter, WindowsPastTheBankEndAddressTheNextBank) {
   // A short table ending just before 0x200000: windows 1 to 3 lie in the next bank.
   RoomSet rooms;
   rooms[0].pushableBlocks = {0xABCD};
-  RomImage out = OutputAt(0x1FFFD1);
+  RomImage out = fixture::OutputImageAt(0x1FFFD1);
   WriteRoomPushableBlocks(out, rooms);
   const std::uint32_t expected[4] = {0x3FFFF0, 0x408070, 0x4080F0, 0x408170};
   for (int k = 0; k < 4; ++k) EXPECT_EQ(fixture::Long(out.bytes, WINDOW_FIELDS[k]), expected[k]);
@@ -231,7 +204,7 @@ TEST(PushableBlockWriter, WindowsPastTheBankEndAddressTheNextBank) {
 
 TEST(PushableBlockWriter, WrittenTableReadsBackUnchanged) {
   const RoomSet expected = fixture::RandomRooms(12);
-  RomImage out = OutputAt(0x1F8000);
+  RomImage out = fixture::OutputImageAt(0x1F8000);
   WriteRoomPushableBlocks(out, expected);
   RoomSet rooms;
   ReadRoomPushableBlocks(out, rooms);

@@ -3,55 +3,25 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "e2e_support.h"
 #include "fixture/rom_fixture.h"
+#include "fixture/test_image.h"
 
 namespace {
 
 using fixture::ByteList;
 
-constexpr std::size_t OUTPUT_SIZE = 0x300000;
-constexpr std::uint8_t UNTOUCHED = 0xEE;  // fills the expanded area, so unwritten bytes show
+using fixture::BANK_BREACH_LINE;
+using fixture::Joined;
+using fixture::Outcome;
+using fixture::Repeated;
+using fixture::TextBytes;
+using fixture::UNTOUCHED;
+
 constexpr std::uint32_t SPARE = 0x67E01;  // free bytes in the fixture's item bank, odd offset
-const std::string BANK_BREACH =
-    "The data to be written would cause a bank breach, cannot proceed.\n";
-
-struct Outcome {
-  std::string printed;
-  std::string failure;  // empty when the run went on
-};
-
-template <typename Action>
-Outcome Capture(RomImage& image, Action action) {
-  std::FILE* console = std::tmpfile();
-  image.console = console;
-  Outcome outcome;
-  try {
-    action();
-  } catch (const std::runtime_error& stop) {
-    outcome.failure = stop.what();
-  }
-  image.console = nullptr;
-  std::rewind(console);
-  for (int c = std::fgetc(console); c != EOF; c = std::fgetc(console)) {
-    outcome.printed.push_back(static_cast<char>(c));
-  }
-  std::fclose(console);
-  return outcome;
-}
-
-RomImage Image(const std::string& name, ByteList bytes) {
-  RomImage image;
-  image.name = name;
-  image.console = nullptr;
-  image.bytes = std::move(bytes);
-  return image;
-}
 
 ByteList SimpleRom() { return fixture::BuildRom(fixture::SimpleRooms()); }
 
@@ -71,24 +41,11 @@ RoomSet ReadItems(RomImage& rom) {
 }
 
 RomImage Output(std::int64_t position) {
-  RomImage out = Image("_dst.sfc", SimpleRom());
-  out.bytes.resize(OUTPUT_SIZE, UNTOUCHED);
-  out.position = position;
-  return out;
+  return fixture::PaddedOutputImage(SimpleRom(), position, UNTOUCHED);
 }
 
 Outcome Write(RomImage& out, const RoomSet& rooms) {
-  return Capture(out, [&] { WriteRoomItems(out, rooms); });
-}
-
-ByteList Text(const std::string& text) { return ByteList(text.begin(), text.end()); }
-
-ByteList Repeated(std::size_t count, std::uint8_t value) { return ByteList(count, value); }
-
-ByteList Joined(std::vector<ByteList> parts) {
-  ByteList all;
-  for (const ByteList& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
+  return fixture::CaptureRun(out, [&] { WriteRoomItems(out, rooms); });
 }
 
 ByteList ItemList(std::size_t length) {
@@ -125,7 +82,7 @@ TEST(RoomItemScan, ListEndsAtTheFirstPairAtAnyBytePosition) {
     // Long lists go where they do not run over the fixture's lists.
     const std::uint32_t offset = scan.bytes.size() > 0x100 ? 0x64001 : SPARE;
     PlantItemList(rom, 12, offset, scan.bytes);
-    RomImage image = Image("src.sfc", rom);
+    RomImage image = fixture::TestImage(rom, "src.sfc");
     EXPECT_EQ(ReadItems(image)[12].itemData, scan.expected) << scan.what;
   }
 }
@@ -134,7 +91,7 @@ TEST(RoomItemScan, ListEndingTheFileIsComplete) {
   ByteList rom = SimpleRom();
   rom.resize(0x68000);
   PlantItemList(rom, 12, 0x68000 - 3, {0x10, 0xFF, 0xFF});
-  RomImage image = Image("src.sfc", rom);
+  RomImage image = fixture::TestImage(rom, "src.sfc");
   EXPECT_EQ(ReadItems(image)[12].itemData, (ByteList{0x10, 0xFF, 0xFF}));
 }
 
@@ -144,8 +101,8 @@ TEST(RoomItemScan, ScanRunningOffTheFileStopsTheRun) {
     ByteList rom = SimpleRom();
     rom.resize(0x68000);
     PlantItemList(rom, 12, static_cast<std::uint32_t>(0x68000 - tail.size()), tail);
-    RomImage image = Image("src.sfc", rom);
-    Outcome outcome = Capture(image, [&] { ReadItems(image); });
+    RomImage image = fixture::TestImage(rom, "src.sfc");
+    Outcome outcome = fixture::CaptureRun(image, [&] { ReadItems(image); });
     EXPECT_EQ(outcome.failure,
               "src.sfc: cannot read the item list of room 12 at offset 0x67FFF: it lies outside "
               "the file (0x68000 bytes).\n")
@@ -154,7 +111,7 @@ TEST(RoomItemScan, ScanRunningOffTheFileStopsTheRun) {
 }
 
 TEST(RoomItemRead, ReadsTheTableAndEveryRoomOfTheImage) {
-  RomImage image = Image("src.sfc", fixture::BuildRom(fixture::RandomRooms(8)));
+  RomImage image = fixture::TestImage(fixture::BuildRom(fixture::RandomRooms(8)), "src.sfc");
   ItemPointerTable table;
   ReadItemPointerTable(image, table);
   EXPECT_EQ(table.bank, 0x0C);
@@ -181,13 +138,14 @@ TEST(RoomItemWrite, BlockBankByteAndEntriesAreByteExact) {
   EXPECT_EQ(fixture::Byte(bytes, fixture::ITEM_BANK_FIELD), 0x3F);
   EXPECT_EQ(fixture::Slice(bytes, fixture::ITEM_TABLE_FIELD, 3), (ByteList{0x00, 0x80, 0x0C}));
   // Room 0 at 0x1FA010: label field, then 00 00 05 FF FF and eleven 0x00.
-  EXPECT_EQ(fixture::Slice(bytes, 0x1FA010, 32), Joined({Text("Items Room 0"),
+  EXPECT_EQ(fixture::Slice(bytes, 0x1FA010, 32), Joined({TextBytes("Items Room 0"),
                                                          Repeated(4, 0x00),
                                                          {0x00, 0x00, 0x05, 0xFF, 0xFF},
                                                          Repeated(11, 0x00)}));
-  EXPECT_EQ(fixture::Slice(bytes, 0x1FA030, 16), Joined({Text("Items Room 1"), Repeated(4, 0)}));
+  EXPECT_EQ(fixture::Slice(bytes, 0x1FA030, 16),
+            Joined({TextBytes("Items Room 1"), Repeated(4, 0)}));
   // Room 319, the last one, ends the block at 0x1FA010 + 0x2800.
-  EXPECT_EQ(fixture::Slice(bytes, 0x1FA010 + 319 * 32, 32), Joined({Text("Items Room 319"),
+  EXPECT_EQ(fixture::Slice(bytes, 0x1FA010 + 319 * 32, 32), Joined({TextBytes("Items Room 319"),
                                                                     Repeated(2, 0x00),
                                                                     {0x40, 0x01, 0x05, 0xFF, 0xFF},
                                                                     Repeated(11, 0x00)}));
@@ -220,7 +178,7 @@ TEST(RoomItemWrite, ListsAreFieldsOfWholeSixteenBytes) {
     EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8040 + list.length,
                              static_cast<std::size_t>(list.room1Label - 0x1F8040) - list.length),
               Repeated(static_cast<std::size_t>(list.room1Label - 0x1F8040) - list.length, 0x00));
-    EXPECT_EQ(fixture::Slice(out.bytes, list.room1Label, 12), Text("Items Room 1"));
+    EXPECT_EQ(fixture::Slice(out.bytes, list.room1Label, 12), TextBytes("Items Room 1"));
     EXPECT_EQ(Entry(out.bytes, 1), 0x8000 + (list.room1Label + 16) % 0x8000);
   }
 }
@@ -237,7 +195,7 @@ TEST(RoomItemWrite, BlockThatWouldCrossABankStartsAtTheNextBank) {
     RomImage out = Output(fit.position);
     Write(out, fixture::SimpleRooms());
     EXPECT_EQ(fixture::Byte(out.bytes, fixture::ITEM_BANK_FIELD), fit.bank);
-    EXPECT_EQ(fixture::Slice(out.bytes, fit.blockStart, 12), Text("Items Room 0"));
+    EXPECT_EQ(fixture::Slice(out.bytes, fit.blockStart, 12), TextBytes("Items Room 0"));
     EXPECT_EQ(Entry(out.bytes, 0), 0x8000 + (fit.blockStart + 16) % 0x8000);
     EXPECT_EQ(Tell(out), fit.blockStart + 0x2800);
     if (fit.blockStart == 0x200000) {
@@ -249,7 +207,7 @@ TEST(RoomItemWrite, BlockThatWouldCrossABankStartsAtTheNextBank) {
 TEST(RoomItemWrite, SharedListsAreWrittenAsSeparateCopies) {
   ByteList source = SimpleRom();
   fixture::PutWord(source, fixture::ITEM_TABLE + 2 * 5, Entry(source, 3));
-  RomImage image = Image("src.sfc", source);
+  RomImage image = fixture::TestImage(source, "src.sfc");
   const RoomSet rooms = ReadItems(image);
   EXPECT_EQ(rooms[5].itemData, rooms[3].itemData);
   RomImage out = Output(0x1F8030);
@@ -276,13 +234,13 @@ TEST(RoomItemWrite, ListsOverABankLessTheLabelsStopTheRunAfterTheProgressLine) {
     RomImage out = Output(0x200010);
     Outcome outcome = Write(out, rooms);
     EXPECT_EQ(outcome.printed, size.printed);
-    EXPECT_EQ(outcome.failure, size.stops ? BANK_BREACH : "");
+    EXPECT_EQ(outcome.failure, size.stops ? BANK_BREACH_LINE : "");
     if (size.stops) {
       EXPECT_EQ(fixture::Byte(out.bytes, fixture::ITEM_BANK_FIELD), 0x0C);
       EXPECT_EQ(fixture::Slice(out.bytes, 0x200010, 0x10000), Repeated(0x10000, UNTOUCHED));
       EXPECT_TRUE(out.placedBlocks.empty());
     } else {
-      EXPECT_EQ(fixture::Slice(out.bytes, 0x208000, 12), Text("Items Room 0"));
+      EXPECT_EQ(fixture::Slice(out.bytes, 0x208000, 12), TextBytes("Items Room 0"));
       EXPECT_EQ(Tell(out), 0x210000);
     }
   }
@@ -311,7 +269,7 @@ TEST(RoomItemRun, TransferMovesItemListsWithTheirRooms) {
     const ByteList& data = expected[room].itemData;
     EXPECT_EQ(fixture::Slice(out, list, data.size()), data) << room;
     const std::string label = "Items Room " + std::to_string(room);
-    EXPECT_EQ(fixture::Slice(out, list - 16, label.size()), Text(label)) << room;
+    EXPECT_EQ(fixture::Slice(out, list - 16, label.size()), TextBytes(label)) << room;
   }
 }
 
@@ -323,7 +281,7 @@ TEST(RoomItemRun, ItemListsTooLongForOneBankEndTheRunWithoutOutput) {
   workspace.Put("a.sfc", fixture::BuildRom(rooms));
   const fixture::RunResult result = workspace.Run({"a.sfc"});
   EXPECT_EQ(result.exitStatus, 1);
-  const std::string ending = "WriteRoomItems(): uiDataSize = 93F0\n" + BANK_BREACH;
+  const std::string ending = "WriteRoomItems(): uiDataSize = 93F0\n" + BANK_BREACH_LINE;
   ASSERT_GE(result.output.size(), ending.size()) << result.output;
   EXPECT_EQ(result.output.substr(result.output.size() - ending.size()), ending);
   EXPECT_EQ(workspace.Entries(), (std::set<std::string>{"a.sfc"}));

@@ -4,58 +4,28 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "e2e_support.h"
 #include "fixture/rom_fixture.h"
+#include "fixture/test_image.h"
 #include "tables/room_doors.h"
 
 namespace {
 
 using fixture::ByteList;
 
-constexpr std::size_t OUTPUT_SIZE = 0x300000;
-constexpr std::int64_t AFTER_MARKER = 0x1F8028;
-constexpr std::uint8_t UNTOUCHED = 0xEE;  // fills the expanded area, so unwritten bytes show
+using fixture::AFTER_MARKER;
+using fixture::BANK_BREACH_LINE;
+using fixture::Joined;
+using fixture::Outcome;
+using fixture::Repeated;
+using fixture::TextBytes;
+using fixture::UNTOUCHED;
+
 constexpr std::uint32_t SPARE = 0xF0001;  // free bytes of a fixture image, at an odd offset
-const std::string BANK_BREACH =
-    "The data to be written would cause a bank breach, cannot proceed.\n";
-
-struct Outcome {
-  std::string printed;
-  std::string failure;  // empty when the run went on
-};
-
-template <typename Action>
-Outcome Capture(RomImage& image, Action action) {
-  std::FILE* console = std::tmpfile();
-  image.console = console;
-  Outcome outcome;
-  try {
-    action();
-  } catch (const std::runtime_error& stop) {
-    outcome.failure = stop.what();
-  }
-  image.console = nullptr;
-  std::rewind(console);
-  for (int c = std::fgetc(console); c != EOF; c = std::fgetc(console)) {
-    outcome.printed.push_back(static_cast<char>(c));
-  }
-  std::fclose(console);
-  return outcome;
-}
-
-RomImage Image(const std::string& name, ByteList bytes) {
-  RomImage image;
-  image.name = name;
-  image.console = nullptr;
-  image.bytes = std::move(bytes);
-  return image;
-}
 
 ByteList SimpleRom(const fixture::RomOptions& options = {}) {
   return fixture::BuildRom(fixture::SimpleRooms(), options);
@@ -75,26 +45,8 @@ RoomSet ReadLayers(RomImage& rom) {
   return rooms;
 }
 
-// The output: `destination` padded to 3 MiB, the expanded area filled with UNTOUCHED.
-RomImage Output(const ByteList& destination, std::int64_t position) {
-  RomImage out = Image("_dst.sfc", destination);
-  out.bytes.resize(OUTPUT_SIZE, UNTOUCHED);
-  out.position = position;
-  return out;
-}
-
 Outcome Write(RomImage& out, const RoomSet& rooms) {
-  return Capture(out, [&] { WriteRoomLayers(out, rooms); });
-}
-
-ByteList Text(const std::string& text) { return ByteList(text.begin(), text.end()); }
-
-ByteList Repeated(std::size_t count, std::uint8_t value) { return ByteList(count, value); }
-
-ByteList Joined(std::vector<ByteList> parts) {
-  ByteList all;
-  for (const ByteList& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
+  return fixture::CaptureRun(out, [&] { WriteRoomLayers(out, rooms); });
 }
 
 std::int64_t LayerStart(const ByteList& rom, int room) {
@@ -132,7 +84,7 @@ TEST(RoomLayerScan, FindsSectionEndsAtEveryBytePosition) {
   for (const ScanCase& scan : cases) {
     ByteList rom = SimpleRom();
     PlantLayerData(rom, 12, SPARE, scan.bytes);
-    RomImage image = Image("src.sfc", rom);
+    RomImage image = fixture::TestImage(rom, "src.sfc");
     EXPECT_EQ(ReadLayers(image)[12].layerData, scan.expected) << scan.what;
   }
 }
@@ -150,7 +102,7 @@ TEST(RoomLayerScan, StepBudgetCountsDataBytesAndTheFirstTwoPairs) {
   for (const ScanCase& scan : cases) {
     ByteList rom = SimpleRom();
     PlantLayerData(rom, 12, 0xE0000, scan.bytes);
-    RomImage image = Image("src.sfc", rom);
+    RomImage image = fixture::TestImage(rom, "src.sfc");
     EXPECT_EQ(ReadLayers(image)[12].layerData, scan.expected) << scan.what;
   }
 }
@@ -160,7 +112,7 @@ TEST(RoomLayerScan, ThirdPairEndingTheFileCompletesTheRoom) {
   rom.resize(0x90000);
   const ByteList data = {0x01, 0xFF, 0xFF, 0x02, 0xFF, 0xFF, 0x03, 0xFF, 0xFF};
   PlantLayerData(rom, 12, 0x90000 - 9, data);
-  RomImage image = Image("src.sfc", rom);
+  RomImage image = fixture::TestImage(rom, "src.sfc");
   EXPECT_EQ(ReadLayers(image)[12].layerData, data);
 }
 
@@ -174,8 +126,8 @@ TEST(RoomLayerScan, ScanRunningOffTheFileStopsTheRun) {
     ByteList rom = SimpleRom();
     rom.resize(0x90000);
     PlantLayerData(rom, 12, static_cast<std::uint32_t>(0x90000 - tail.size()), tail);
-    RomImage image = Image("src.sfc", rom);
-    Outcome outcome = Capture(image, [&] { ReadLayers(image); });
+    RomImage image = fixture::TestImage(rom, "src.sfc");
+    Outcome outcome = fixture::CaptureRun(image, [&] { ReadLayers(image); });
     EXPECT_EQ(outcome.failure,
               "src.sfc: cannot read the layer data of room 12 at offset 0x8FFFF: it lies outside "
               "the file (0x90000 bytes).\n")
@@ -184,7 +136,7 @@ TEST(RoomLayerScan, ScanRunningOffTheFileStopsTheRun) {
 }
 
 TEST(RoomLayerRead, ReadsTheTableAndEveryRoomOfTheImage) {
-  RomImage image = Image("src.sfc", fixture::BuildRom(fixture::RandomRooms(21)));
+  RomImage image = fixture::TestImage(fixture::BuildRom(fixture::RandomRooms(21)), "src.sfc");
   LayerPointerTable table;
   ReadLayerPointerTable(image, table);
   EXPECT_EQ(table.tableAddress, 0x058000u);
@@ -216,16 +168,16 @@ TEST(RoomDoors, TableIsFoundOnlyWhenAllFourLoadsNameIt) {
       {"first operand is the table itself", 0xB6C6, {0x00, 0x84, 0x05}},
       {"third operand is table + 2", 0xB7F8, {0x02, 0x84, 0x05}},
   };
-  RomImage intact = Image("src.sfc", SimpleRom());
+  RomImage intact = fixture::TestImage(SimpleRom(), "src.sfc");
   EXPECT_EQ(DoorTableOffset(intact), std::optional<std::uint32_t>(fixture::DOOR_TABLE));
   EXPECT_EQ(fixture::Long(intact.bytes, 0xB6CC), D);
-  RomImage without = Image("src.sfc", SimpleRom({.doorTable = false}));
+  RomImage without = fixture::TestImage(SimpleRom({.doorTable = false}), "src.sfc");
   EXPECT_EQ(DoorTableOffset(without), std::nullopt);
 
   for (const Case& change : broken) {
     ByteList rom = SimpleRom();
     fixture::PutBytes(rom, change.offset, change.bytes);
-    RomImage image = Image("src.sfc", rom);
+    RomImage image = fixture::TestImage(rom, "src.sfc");
     EXPECT_EQ(DoorTableOffset(image), std::nullopt) << change.what;
     for (const RoomData& room : ReadLayers(image).rooms) {
       EXPECT_EQ(room.doorOffset, std::nullopt) << change.what;
@@ -250,7 +202,7 @@ TEST(RoomDoors, EntryCountsOnlyWhenInsideTheRoomsLayerData) {
     const std::int64_t door = LayerStart(rom, 4) + entry.entryFromLayerStart;
     fixture::PutLong(rom, fixture::DOOR_TABLE + 3 * 4,
                      fixture::PcToSnes(static_cast<std::uint32_t>(door)));
-    RomImage image = Image("src.sfc", rom);
+    RomImage image = fixture::TestImage(rom, "src.sfc");
     EXPECT_EQ(ReadLayers(image)[4].doorOffset, entry.doorOffset) << entry.entryFromLayerStart;
   }
 }
@@ -263,8 +215,8 @@ TEST(RoomDoors, TableReachingPastTheFileStopsTheRun) {
     fixture::PutLong(rom, fixture::DOOR_TABLE_FIELDS.at(i),
                      address + fixture::DOOR_TABLE_FIELD_ADDENDS.at(i));
   }
-  RomImage image = Image("src.sfc", rom);
-  Outcome outcome = Capture(image, [&] { ReadLayers(image); });
+  RomImage image = fixture::TestImage(rom, "src.sfc");
+  Outcome outcome = fixture::CaptureRun(image, [&] { ReadLayers(image); });
   EXPECT_EQ(outcome.failure,
             "src.sfc: cannot read the door pointer table at offset 0xFFC41: it lies outside the "
             "file (0x100000 bytes).\n");
@@ -275,24 +227,24 @@ TEST(RoomDoors, TableReachingPastTheFileStopsTheRun) {
 
 TEST(RoomLayerWrite, FirstBlocksAndEntriesAreByteExact) {
   const ByteList destination = SimpleRom();
-  RomImage out = Output(destination, AFTER_MARKER);
+  RomImage out = fixture::PaddedOutputImage(destination, AFTER_MARKER, UNTOUCHED);
   EXPECT_EQ(Write(out, fixture::SimpleRooms()).printed, "");
 
   const ByteList& bytes = out.bytes;
   // Room 0: label field at 0x1F8030, 19 bytes of data at 0x1F8040.
   EXPECT_EQ(fixture::Slice(bytes, 0x1F8028, 8), Repeated(8, UNTOUCHED));
   EXPECT_EQ(fixture::Slice(bytes, 0x1F8030, 16),
-            Joined({Text("Layer Room 0"), Repeated(4, UNTOUCHED)}));
+            Joined({TextBytes("Layer Room 0"), Repeated(4, UNTOUCHED)}));
   EXPECT_EQ(fixture::Slice(bytes, 0x1F8040, 20),
             (ByteList{0x01, 0x00, 0x00, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0xFF, 0xFF,
                       0x03, 0x00, 0x00, 0xF0, 0xFF, 0x10, 0x00, 0xFF, 0xFF, UNTOUCHED}));
   // Room 1: label field at 0x1F8060, 15 bytes at 0x1F8070; room 2 at 0x1F8080.
   EXPECT_EQ(fixture::Slice(bytes, 0x1F8060, 16),
-            Joined({Text("Layer Room 1"), Repeated(4, UNTOUCHED)}));
+            Joined({TextBytes("Layer Room 1"), Repeated(4, UNTOUCHED)}));
   EXPECT_EQ(fixture::Slice(bytes, 0x1F8070, 16),
             (ByteList{0x01, 0x01, 0x00, 0xFF, 0xFF, 0x02, 0x01, 0x00, 0xFF, 0xFF, 0x03, 0x01, 0x00,
                       0xFF, 0xFF, UNTOUCHED}));
-  EXPECT_EQ(fixture::Slice(bytes, 0x1F8080, 12), Text("Layer Room 2"));
+  EXPECT_EQ(fixture::Slice(bytes, 0x1F8080, 12), TextBytes("Layer Room 2"));
   // Table entries: low byte, high byte, bank; no 0x80 bank bit.
   EXPECT_EQ(fixture::Slice(bytes, fixture::LAYER_TABLE, 6),
             (ByteList{0x40, 0x80, 0x3F, 0x70, 0x80, 0x3F}));
@@ -306,7 +258,7 @@ TEST(RoomLayerWrite, FirstBlocksAndEntriesAreByteExact) {
 TEST(RoomLayerWrite, EveryRoomGetsItsOwnBlockAndEntry) {
   const RoomSet rooms = fixture::RandomRooms(5, {.maxSectionBytes = 200});
   const ByteList destination = SimpleRom();
-  RomImage out = Output(destination, AFTER_MARKER);
+  RomImage out = fixture::PaddedOutputImage(destination, AFTER_MARKER, UNTOUCHED);
   Write(out, rooms);
 
   std::int64_t cursor = AFTER_MARKER;
@@ -320,7 +272,7 @@ TEST(RoomLayerWrite, EveryRoomGetsItsOwnBlockAndEntry) {
       ++bankMoves;
     }
     const std::string label = "Layer Room " + std::to_string(room);
-    ASSERT_EQ(fixture::Slice(out.bytes, cursor, label.size()), Text(label)) << room;
+    ASSERT_EQ(fixture::Slice(out.bytes, cursor, label.size()), TextBytes(label)) << room;
     EXPECT_EQ(LayerStart(out.bytes, room), cursor + 16) << room;
     EXPECT_EQ(fixture::Slice(out.bytes, cursor + 16, data.size()), data) << room;
     ASSERT_LT(static_cast<std::size_t>(room), out.placedBlocks.size());
@@ -339,19 +291,19 @@ TEST(RoomLayerWrite, SharedDataAreReadEquallyAndWrittenAsSeparateCopies) {
   ByteList source = SimpleRom();
   fixture::PutLong(source, fixture::LAYER_TABLE + 3 * 5,
                    fixture::Long(source, fixture::LAYER_TABLE));
-  RomImage image = Image("src.sfc", source);
+  RomImage image = fixture::TestImage(source, "src.sfc");
   const RoomSet rooms = ReadLayers(image);
   EXPECT_EQ(rooms[5].layerData, fixture::SimpleRooms()[0].layerData);
   EXPECT_EQ(rooms[5].doorOffset, std::nullopt);  // room 5's door entry still points elsewhere
 
-  RomImage out = Output(SimpleRom(), AFTER_MARKER);
+  RomImage out = fixture::PaddedOutputImage(SimpleRom(), AFTER_MARKER, UNTOUCHED);
   Write(out, rooms);
   const std::int64_t room0 = LayerStart(out.bytes, 0);
   const std::int64_t room5 = LayerStart(out.bytes, 5);
   EXPECT_NE(room0, room5);
   EXPECT_EQ(fixture::Slice(out.bytes, room0, rooms[0].layerData.size()), rooms[0].layerData);
   EXPECT_EQ(fixture::Slice(out.bytes, room5, rooms[0].layerData.size()), rooms[0].layerData);
-  EXPECT_EQ(fixture::Slice(out.bytes, room5 - 16, 12), Text("Layer Room 5"));
+  EXPECT_EQ(fixture::Slice(out.bytes, room5 - 16, 12), TextBytes("Layer Room 5"));
 }
 
 TEST(RoomLayerWrite, BlockThatWouldCrossABankStartsAtTheNextBank) {
@@ -365,10 +317,11 @@ TEST(RoomLayerWrite, BlockThatWouldCrossABankStartsAtTheNextBank) {
     RoomSet rooms = fixture::SimpleRooms();
     rooms[0].layerData = Joined({Repeated(fit.dataSize - 6, 0x11), Repeated(6, 0xFF)});
     rooms[0].doorOffset = std::nullopt;
-    RomImage out = Output(SimpleRom(), 0x1FFFC1);
+    RomImage out = fixture::PaddedOutputImage(SimpleRom(), 0x1FFFC1, UNTOUCHED);
     Write(out, rooms);
     EXPECT_EQ(fixture::Slice(out.bytes, 0x1FFFC1, 15), Repeated(15, UNTOUCHED));
-    EXPECT_EQ(fixture::Slice(out.bytes, fit.labelAt, 12), Text("Layer Room 0")) << fit.dataSize;
+    EXPECT_EQ(fixture::Slice(out.bytes, fit.labelAt, 12), TextBytes("Layer Room 0"))
+        << fit.dataSize;
     EXPECT_EQ(LayerStart(out.bytes, 0), fit.labelAt + 16) << fit.dataSize;
     if (fit.labelAt == 0x200000) {
       EXPECT_EQ(fixture::Slice(out.bytes, 0x1FFFD0, 0x30), Repeated(0x30, UNTOUCHED));
@@ -380,15 +333,16 @@ TEST(RoomLayerWrite, BlockThatWouldCrossABankStartsAtTheNextBank) {
 TEST(RoomLayerWrite, RoomLongerThanABankLessItsLabelStopsTheRun) {
   RoomSet rooms = fixture::SimpleRooms();
   rooms[7].layerData = Joined({Repeated(0x7FF1 - 6, 0x22), Repeated(6, 0xFF)});
-  RomImage out = Output(SimpleRom(), AFTER_MARKER);
+  RomImage out = fixture::PaddedOutputImage(SimpleRom(), AFTER_MARKER, UNTOUCHED);
   Outcome outcome = Write(out, rooms);
   EXPECT_EQ(outcome.printed, "");
-  EXPECT_EQ(outcome.failure, BANK_BREACH);
+  EXPECT_EQ(outcome.failure, BANK_BREACH_LINE);
   EXPECT_EQ(out.placedBlocks.size(), 7u);  // rooms 0 to 6 were written
-  EXPECT_EQ(fixture::Slice(out.bytes, LayerStart(out.bytes, 6) - 16, 12), Text("Layer Room 6"));
+  EXPECT_EQ(fixture::Slice(out.bytes, LayerStart(out.bytes, 6) - 16, 12),
+            TextBytes("Layer Room 6"));
 
   rooms[7].layerData.pop_back();  // 0x7FF0 bytes: label and data fill one bank exactly
-  RomImage fits = Output(SimpleRom(), AFTER_MARKER);
+  RomImage fits = fixture::PaddedOutputImage(SimpleRom(), AFTER_MARKER, UNTOUCHED);
   EXPECT_EQ(Write(fits, rooms).failure, "");
   EXPECT_EQ(LayerStart(fits.bytes, 7), 0x200010);
   EXPECT_EQ(LayerStart(fits.bytes, 8), 0x208010);
@@ -397,9 +351,9 @@ TEST(RoomLayerWrite, RoomLongerThanABankLessItsLabelStopsTheRun) {
 // After a transfer, every room's door entry follows its door list into the
 // relocated layer data.
 TEST(RoomDoorWrite, DoorEntriesFollowTheirLayerData) {
-  RomImage source = Image("src.sfc", fixture::BuildRom(fixture::RandomRooms(3)));
+  RomImage source = fixture::TestImage(fixture::BuildRom(fixture::RandomRooms(3)), "src.sfc");
   const ByteList destination = SimpleRom();
-  RomImage destinationImage = Image("dst.sfc", destination);
+  RomImage destinationImage = fixture::TestImage(destination, "dst.sfc");
   const RoomSet sourceSet = ReadLayers(source);
   RoomSet rooms = ReadLayers(destinationImage);
   int withDoor = 0;
@@ -411,7 +365,7 @@ TEST(RoomDoorWrite, DoorEntriesFollowTheirLayerData) {
   ASSERT_GT(withDoor, 0);
   ASSERT_GT(withoutDoor, 0);
 
-  RomImage out = Output(destination, AFTER_MARKER);
+  RomImage out = fixture::PaddedOutputImage(destination, AFTER_MARKER, UNTOUCHED);
   Write(out, rooms);
   for (int room = 0; room < ROOM_COUNT; ++room) {
     const std::uint32_t entry = fixture::Long(out.bytes, fixture::DOOR_TABLE + 3 * room);
@@ -427,9 +381,9 @@ TEST(RoomDoorWrite, DoorEntriesFollowTheirLayerData) {
 }
 
 TEST(RoomDoorWrite, DestinationWithoutDoorTableChangesOnlyTheLayerTable) {
-  RomImage source = Image("src.sfc", fixture::BuildRom(fixture::RandomRooms(3)));
+  RomImage source = fixture::TestImage(fixture::BuildRom(fixture::RandomRooms(3)), "src.sfc");
   const ByteList destination = SimpleRom({.doorTable = false});
-  RomImage out = Output(destination, AFTER_MARKER);
+  RomImage out = fixture::PaddedOutputImage(destination, AFTER_MARKER, UNTOUCHED);
   Write(out, ReadLayers(source));
 
   ByteList below(out.bytes.begin(), out.bytes.begin() + 0x1F8000);
@@ -483,7 +437,7 @@ TEST(RoomLayerRun, RoomTooLongForABankEndsTheRunWithoutOutput) {
   workspace.Put("a.sfc", fixture::BuildRom(rooms));
   const fixture::RunResult result = workspace.Run({"a.sfc"});
   EXPECT_EQ(result.exitStatus, 1);
-  const std::string ending = "WriteRoomHeaders(): uiDataSize = 2800\n" + BANK_BREACH;
+  const std::string ending = "WriteRoomHeaders(): uiDataSize = 2800\n" + BANK_BREACH_LINE;
   ASSERT_GE(result.output.size(), ending.size()) << result.output;
   EXPECT_EQ(result.output.substr(result.output.size() - ending.size()), ending);
   EXPECT_EQ(workspace.Entries(), (std::set<std::string>{"a.sfc"}));

@@ -3,46 +3,25 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 
 #include "fixture/rom_fixture.h"
+#include "fixture/test_image.h"
 
 namespace {
 
 constexpr std::uint32_t TABLE = fixture::MESSAGE_TABLE;  // 0x3F2A0, address field 0xF2A0
-constexpr std::size_t OUTPUT_SIZE = 0x300000;
-
-RomImage Image(const fixture::ByteList& bytes, const char* name) {
-  RomImage rom;
-  rom.name = name;
-  rom.console = nullptr;
-  rom.bytes = bytes;
-  return rom;
-}
 
 // A destination ROM as the run prepares it for writing: padded to 3 MiB.
 RomImage OutputImage(const RoomSet& rooms, std::int64_t position) {
-  fixture::ByteList bytes = fixture::BuildRom(rooms);
-  bytes.resize(OUTPUT_SIZE, 0x00);
-  RomImage out = Image(bytes, "_dest.sfc");
-  out.position = position;
-  return out;
+  return fixture::PaddedOutputImage(fixture::BuildRom(rooms), position);
 }
 
 std::string CapturedWrite(RomImage& out, const RoomSet& rooms) {
-  std::FILE* console = std::tmpfile();
-  out.console = console;
-  WriteRoomMessages(out, rooms);
-  out.console = nullptr;
-  std::rewind(console);
-  std::string text;
-  for (int c = std::fgetc(console); c != EOF; c = std::fgetc(console)) {
-    text.push_back(static_cast<char>(c));
-  }
-  std::fclose(console);
-  return text;
+  const fixture::Outcome outcome = fixture::CaptureRun(out, [&] { WriteRoomMessages(out, rooms); });
+  EXPECT_EQ(outcome.failure, "");
+  return outcome.printed;
 }
 
 fixture::ByteList NoteBlock(const std::string& note) {
@@ -54,7 +33,7 @@ fixture::ByteList NoteBlock(const std::string& note) {
 
 TEST(RoomMessages, ReadsOneWordPerRoomFromTheAddressedTable) {
   const RoomSet rooms = fixture::RandomRooms(11);
-  RomImage rom = Image(fixture::BuildRom(rooms), "dest.sfc");
+  RomImage rom = fixture::TestImage(fixture::BuildRom(rooms), "dest.sfc");
   EXPECT_EQ(MessageTableOffset(rom), TABLE);
   RoomSet read;
   ReadRoomMessages(rom, read);
@@ -69,7 +48,7 @@ TEST(RoomMessages, TableOffsetIsInBankSeven) {
     std::uint32_t offset;
   };
   for (const Case& test : {Case{0xF2A0, 0x3F2A0}, Case{0x8000, 0x38000}, Case{0xFFFF, 0x3FFFF}}) {
-    RomImage rom = Image(fixture::ByteList(0x80000, 0x00), "dest.sfc");
+    RomImage rom = fixture::TestImage(fixture::ByteList(0x80000, 0x00), "dest.sfc");
     fixture::PutWord(rom.bytes, fixture::MESSAGE_TABLE_FIELD, test.field);
     fixture::PutWord(rom.bytes, test.offset + 2 * 319, 0xBEEF);
     EXPECT_EQ(MessageTableOffset(rom), test.offset);
@@ -81,7 +60,7 @@ TEST(RoomMessages, TableOffsetIsInBankSeven) {
 
 TEST(RoomMessages, TableRunningPastTheEndOfTheFileStopsTheRun) {
   // One byte of room 319's word is missing.
-  RomImage rom = Image(fixture::ByteList(TABLE + 639, 0x00), "short.sfc");
+  RomImage rom = fixture::TestImage(fixture::ByteList(TABLE + 639, 0x00), "short.sfc");
   fixture::PutWord(rom.bytes, fixture::MESSAGE_TABLE_FIELD, 0xF2A0);
   RoomSet read;
   try {

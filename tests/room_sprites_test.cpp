@@ -5,58 +5,30 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "fixture/rom_fixture.h"
+#include "fixture/test_image.h"
 
 namespace {
 
 using fixture::ByteList;
 
-constexpr std::size_t OUTPUT_SIZE = 0x300000;
-constexpr std::int64_t AFTER_MARKER = 0x1F8028;
-constexpr std::uint8_t UNTOUCHED = 0xEE;  // fills the expanded area, so unwritten bytes show
-const std::string BANK_BREACH =
-    "The data to be written would cause a bank breach, cannot proceed.\n";
-
-struct Outcome {
-  std::string printed;
-  std::string failure;  // empty when the run went on
-};
-
-// Runs `action` with the image's progress lines and any stop of the run captured.
-template <typename Action>
-Outcome Capture(RomImage& image, Action action) {
-  std::FILE* console = std::tmpfile();
-  image.console = console;
-  Outcome outcome;
-  try {
-    action();
-  } catch (const std::runtime_error& stop) {
-    outcome.failure = stop.what();
-  }
-  image.console = nullptr;
-  std::rewind(console);
-  for (int c = std::fgetc(console); c != EOF; c = std::fgetc(console)) {
-    outcome.printed.push_back(static_cast<char>(c));
-  }
-  std::fclose(console);
-  return outcome;
-}
+using fixture::AFTER_MARKER;
+using fixture::BANK_BREACH_LINE;
+using fixture::Outcome;
+using fixture::TextBytes;
+using fixture::UNTOUCHED;
 
 Outcome Write(RomImage& out, const RoomSet& rooms) {
-  return Capture(out, [&] { WriteRoomSprites(out, rooms); });
+  return fixture::CaptureRun(out, [&] { WriteRoomSprites(out, rooms); });
 }
 
 Outcome Check(RomImage& rom) {
-  return Capture(rom, [&] { CheckSpriteCode(rom); });
+  return fixture::CaptureRun(rom, [&] { CheckSpriteCode(rom); });
 }
-
-ByteList Text(const std::string& text) { return ByteList(text.begin(), text.end()); }
 
 ByteList Padded(ByteList bytes) {
   while (bytes.size() % 16 != 0) bytes.push_back(0x00);
@@ -81,23 +53,14 @@ RoomSet ExampleRooms() {
   return rooms;
 }
 
-RomImage Image(ByteList bytes, const std::string& name) {
-  RomImage image;
-  image.name = name;
-  image.console = nullptr;
-  image.bytes = std::move(bytes);
-  return image;
-}
-
 // The output image as the run hands it to the first writer, right after the marker.
 RomImage OutputFrom(ByteList destination) {
-  destination.resize(OUTPUT_SIZE, UNTOUCHED);
-  RomImage out = Image(std::move(destination), "_out.sfc");
-  out.position = AFTER_MARKER;
-  return out;
+  return fixture::PaddedOutputImage(std::move(destination), AFTER_MARKER, UNTOUCHED);
 }
 
-RomImage BlankOutput() { return OutputFrom(ByteList(OUTPUT_SIZE, UNTOUCHED)); }
+RomImage BlankOutput() {
+  return fixture::OutputImageAt(AFTER_MARKER, fixture::OUTPUT_IMAGE_SIZE, UNTOUCHED);
+}
 
 std::optional<std::size_t> FirstDifference(const ByteList& actual, const ByteList& expected) {
   if (actual.size() != expected.size()) return std::min(actual.size(), expected.size());
@@ -118,18 +81,18 @@ ByteList MaskWords() {
 
 // The example block, built by hand: S = 0x1F8030, every room 16 + 16 bytes.
 ByteList ExampleOutputBytes(ByteList expected, const RoomSet& rooms, bool pointDeathCheck) {
-  fixture::PutBytes(expected, 0x1F8030, Text("Sprite Pointer Table"));
+  fixture::PutBytes(expected, 0x1F8030, TextBytes("Sprite Pointer Table"));
   for (std::uint32_t room = 0; room < ROOM_COUNT; ++room) {
     const std::uint32_t label = 0x1F82D0 + 32 * room;
-    fixture::PutBytes(expected, label, Padded(Text("Sprites Room " + std::to_string(room))));
+    fixture::PutBytes(expected, label, Padded(TextBytes("Sprites Room " + std::to_string(room))));
     fixture::PutBytes(expected, label + 16, Padded(rooms[room].spriteData));
     fixture::PutWord(expected, 0x1F8050 + 2 * room, static_cast<std::uint16_t>(0x82E0 + 32 * room));
   }
-  fixture::PutBytes(expected, 0x1FAAD0, Text("Sprite Pointers Loader Code"));
+  fixture::PutBytes(expected, 0x1FAAD0, TextBytes("Sprite Pointers Loader Code"));
   fixture::PutBytes(expected, 0x1FAAF0,
                     {0xE2, 0x30, 0xA9, 0x3F, 0x48, 0xAB, 0xC2, 0x30, 0xAD, 0x8E, 0x04, 0x0A, 0xA8,
                      0xB9, 0x50, 0x80, 0x6B});
-  fixture::PutBytes(expected, 0x1FAB10, Text("Slot Death Masks"));
+  fixture::PutBytes(expected, 0x1FAB10, TextBytes("Slot Death Masks"));
   fixture::PutBytes(expected, 0x1FAB20, MaskWords());
   fixture::PutBytes(expected, 0x4C296, {0x22, 0xF0, 0xAA, 0x3F});
   if (pointDeathCheck) fixture::PutBytes(expected, 0x4C377, {0x20, 0xAB});
@@ -237,7 +200,7 @@ TEST(RoomSprites, DataBlocksArePaddedToSixteen) {
   EXPECT_EQ(fixture::Word(out.bytes, 0x1F8054), 0x8330);
   EXPECT_EQ(fixture::Slice(out.bytes, 0x1F82E0, 16), rooms[0].spriteData);
   EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8300, 32), Padded(rooms[1].spriteData));
-  EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8320, 16), Padded(Text("Sprites Room 2")));
+  EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8320, 16), Padded(TextBytes("Sprites Room 2")));
 }
 
 TEST(RoomSprites, EmptyListPointsAtWhatFollows) {
@@ -248,12 +211,12 @@ TEST(RoomSprites, EmptyListPointsAtWhatFollows) {
   const Outcome outcome = Write(out, rooms);
   EXPECT_EQ(outcome.printed, "WriteRoomSprites(): uiDataSize = 2AF0\n");
   EXPECT_EQ(fixture::Word(out.bytes, 0x1F8050 + 2 * 5), 0x8380);
-  EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8380, 16), Padded(Text("Sprites Room 6")));
+  EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8380, 16), Padded(TextBytes("Sprites Room 6")));
   EXPECT_EQ(fixture::Word(out.bytes, 0x1F8050 + 2 * 6), 0x8390);
   const std::uint16_t last = fixture::Word(out.bytes, 0x1F8050 + 2 * 319);
   EXPECT_EQ(last, 0xAAB0);
   EXPECT_EQ(fixture::Slice(out.bytes, fixture::SnesToPc(0x3F0000u + last), 27),
-            Text("Sprite Pointers Loader Code"));
+            TextBytes("Sprite Pointers Loader Code"));
 }
 
 TEST(RoomSprites, RewrittenOutputPointsDeathCheckAtNewMasks) {
@@ -264,7 +227,7 @@ TEST(RoomSprites, RewrittenOutputPointsDeathCheckAtNewMasks) {
   out.position = AFTER_MARKER;
   Write(out, larger);
   EXPECT_EQ(Tell(out), 0x1FAB60);
-  EXPECT_EQ(fixture::Slice(out.bytes, 0x1FAB30, 16), Text("Slot Death Masks"));
+  EXPECT_EQ(fixture::Slice(out.bytes, 0x1FAB30, 16), TextBytes("Slot Death Masks"));
   EXPECT_EQ(fixture::Slice(out.bytes, 0x4C372, 7),
             (ByteList{0xBF, 0x80, 0xDF, 0x7F, 0x39, 0x40, 0xAB}));
   EXPECT_EQ(fixture::Slice(out.bytes, 0x4C296, 4), (ByteList{0x22, 0x10, 0xAB, 0x3F}));
@@ -285,7 +248,7 @@ TEST(RoomSprites, BlockMustEndInBank3F) {
       {26864, "WriteRoomSprites(): uiDataSize = 8000\n",
        "The sprite lists need 0x8000 bytes but bank 0x3F has 0x7FD0 bytes left; the sprite lists "
        "are too large for bank 0x3F, the last bank the game's sprite code can use.\n"},
-      {26880, "WriteRoomSprites(): uiDataSize = 8010\n", BANK_BREACH},
+      {26880, "WriteRoomSprites(): uiDataSize = 8010\n", BANK_BREACH_LINE},
   };
   for (const BoundaryCase& test : cases) {
     SCOPED_TRACE(test.dataBytes);
@@ -313,12 +276,12 @@ RomImage GameFormImage(std::size_t size) {
     fixture::PutWord(bytes, 0x48000 + 2 * room, 0x8400);
   }
   fixture::PutByte(bytes, 0x48400, 0xFF);
-  return Image(std::move(bytes), "lists.sfc");
+  return fixture::TestImage(std::move(bytes), "lists.sfc");
 }
 
 RoomSet ReadBack(RomImage& rom, std::string* printed = nullptr) {
   RoomSet rooms;
-  const Outcome outcome = Capture(rom, [&] {
+  const Outcome outcome = fixture::CaptureRun(rom, [&] {
     SpritePointerTable table;
     ReadSpritePointerTable(rom, table);
     ReadRoomSprites(rom, rooms, table);
@@ -359,7 +322,7 @@ TEST(RoomSprites, ListEndsAtFirstEndByteOrAtTheCap) {
 TEST(RoomSprites, ListRunningOffTheFileStopsTheRun) {
   RomImage rom = GameFormImage(0x50000);
   fixture::PutWord(rom.bytes, 0x48000 + 2 * 250, 0xFFF8);
-  const Outcome outcome = Capture(rom, [&] {
+  const Outcome outcome = fixture::CaptureRun(rom, [&] {
     SpritePointerTable table;
     RoomSet rooms;
     ReadSpritePointerTable(rom, table);
@@ -372,9 +335,9 @@ TEST(RoomSprites, ListRunningOffTheFileStopsTheRun) {
 
 TEST(RoomSprites, GameFormIsReadQuietlyFromBankNine) {
   const RoomSet rooms = fixture::RandomRooms(11);
-  RomImage rom = Image(fixture::BuildRom(rooms), "game.sfc");
+  RomImage rom = fixture::TestImage(fixture::BuildRom(rooms), "game.sfc");
   SpritePointerTable table;
-  const Outcome outcome = Capture(rom, [&] { ReadSpritePointerTable(rom, table); });
+  const Outcome outcome = fixture::CaptureRun(rom, [&] { ReadSpritePointerTable(rom, table); });
   EXPECT_EQ(outcome.printed, "");
   EXPECT_EQ(table.bank, 0x09);
   EXPECT_EQ(table.tableAddress, 0x098000u);
@@ -387,7 +350,8 @@ TEST(RoomSprites, GameFormIsReadQuietlyFromBankNine) {
 
 TEST(RoomSprites, LoaderFormPrintsTheLoadersValues) {
   const RoomSet rooms = fixture::RandomRooms(12);
-  RomImage rom = Image(fixture::BuildRom(rooms, {.spriteLoaderForm = true}), "loader.sfc");
+  RomImage rom =
+      fixture::TestImage(fixture::BuildRom(rooms, {.spriteLoaderForm = true}), "loader.sfc");
   std::string printed;
   const RoomSet read = ReadBack(rom, &printed);
   EXPECT_EQ(printed,
@@ -412,9 +376,9 @@ TEST(RoomSprites, WrittenOutputReadsBackThroughItsLoader) {
 }
 
 TEST(RoomSprites, CheckAcceptsGameCodeAndToolsLoader) {
-  RomImage game = Image(fixture::BuildRom(fixture::SimpleRooms()), "game.sfc");
-  RomImage loader =
-      Image(fixture::BuildRom(fixture::SimpleRooms(), {.spriteLoaderForm = true}), "loader.sfc");
+  RomImage game = fixture::TestImage(fixture::BuildRom(fixture::SimpleRooms()), "game.sfc");
+  RomImage loader = fixture::TestImage(
+      fixture::BuildRom(fixture::SimpleRooms(), {.spriteLoaderForm = true}), "loader.sfc");
   RomImage written = OutputFrom(fixture::BuildRom(fixture::SimpleRooms()));
   Write(written, ExampleRooms());
   for (RomImage* rom : {&game, &loader, &written}) {
@@ -439,7 +403,7 @@ TEST(RoomSprites, CheckRefusesOtherCodeAtTheSpriteLookup) {
        "game has 0xB9.\n"},
   };
   for (const auto& test : cases) {
-    RomImage rom = Image(fixture::BuildRom(fixture::SimpleRooms()), "game.sfc");
+    RomImage rom = fixture::TestImage(fixture::BuildRom(fixture::SimpleRooms()), "game.sfc");
     rom.bytes.at(test.offset) = test.value;
     EXPECT_EQ(Check(rom).failure, test.failure);
   }
@@ -448,8 +412,8 @@ TEST(RoomSprites, CheckRefusesOtherCodeAtTheSpriteLookup) {
 TEST(RoomSprites, CheckRefusesAlteredLoaderExceptItsPatchedBytes) {
   for (std::uint32_t index = 0; index < SPRITE_LOADER_SIZE; ++index) {
     SCOPED_TRACE(index);
-    RomImage rom =
-        Image(fixture::BuildRom(fixture::SimpleRooms(), {.spriteLoaderForm = true}), "loader.sfc");
+    RomImage rom = fixture::TestImage(
+        fixture::BuildRom(fixture::SimpleRooms(), {.spriteLoaderForm = true}), "loader.sfc");
     const std::uint32_t offset = fixture::LOADER + index;
     rom.bytes.at(offset) ^= 0x40;
     const Outcome outcome = Check(rom);
@@ -475,7 +439,7 @@ TEST(RoomSprites, CheckReadsLoaderOutsideTheFileAsAFailure) {
       {0x1FFFF8, "0xFFFF8"},   // the last 8 bytes of the image
   };
   for (const auto& test : cases) {
-    RomImage rom = Image(fixture::BuildRom(fixture::SimpleRooms()), "game.sfc");
+    RomImage rom = fixture::TestImage(fixture::BuildRom(fixture::SimpleRooms()), "game.sfc");
     fixture::PutByte(rom.bytes, 0x4C296, 0x22);
     fixture::PutLong(rom.bytes, 0x4C297, test.target);
     EXPECT_EQ(Check(rom).failure, "game.sfc: cannot read the sprite pointer loader at offset " +

@@ -4,42 +4,21 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <random>
 #include <stdexcept>
 #include <string>
 
 #include "fixture/rom_fixture.h"
+#include "fixture/test_image.h"
 
 namespace {
 
 using fixture::PutLong;
 using fixture::PutWord;
 
-constexpr std::uint32_t OUTPUT_SIZE = 0x300000;
 constexpr std::uint32_t COUNT = 0x88C1;
 constexpr std::uint32_t WINDOW_FIELDS[3] = {0x15B16, 0x15B1D, 0x15B24};
 constexpr std::uint32_t TABLE = 0x71000;
-
-struct Console {
-  std::FILE* file = std::tmpfile();
-  ~Console() { std::fclose(file); }
-  std::string Text() const {
-    std::fflush(file);
-    std::rewind(file);
-    std::string text;
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
-    return text;
-  }
-};
-
-RomImage Image(ByteList bytes) {
-  RomImage image;
-  image.name = "test.smc";
-  image.bytes = std::move(bytes);
-  image.console = nullptr;
-  return image;
-}
 
 ByteList WordBytes(const WordList& words) {
   ByteList bytes;
@@ -68,7 +47,7 @@ ByteList TorchRom(std::uint16_t count, const WordList& table,
 }
 
 RoomSet ReadTorches(ByteList bytes) {
-  RomImage rom = Image(std::move(bytes));
+  RomImage rom = fixture::TestImage(std::move(bytes), "test.smc");
   RoomSet rooms;
   ReadRoomTorches(rom, rooms);
   return rooms;
@@ -78,12 +57,6 @@ WordList Torches(std::uint16_t first, std::size_t count) {
   WordList torches;
   for (std::size_t i = 0; i < count; ++i) torches.push_back(static_cast<std::uint16_t>(first + i));
   return torches;
-}
-
-RomImage OutputAt(std::int64_t position) {
-  RomImage out = Image(ByteList(OUTPUT_SIZE, 0x00));
-  Seek(out, position);
-  return out;
 }
 
 int RoomsWithTorches(const RoomSet& rooms) {
@@ -221,10 +194,10 @@ TEST(TorchReader, ReadsTheFixtureTablesOfRandomRooms) {
 }
 
 TEST(TorchWriter, EntryForRoom5IsRoomWordTorchesAndEndWord) {
-  Console console;
+  fixture::ConsoleCapture console;
   RoomSet rooms;
   rooms[5].torches = {0x1234, 0x2345};
-  RomImage out = OutputAt(0x1F8000);
+  RomImage out = fixture::OutputImageAt(0x1F8000);
   out.console = console.file;
   WriteRoomTorches(out, rooms);
   EXPECT_EQ(console.Text(), "WriteRoomTorches(): uiDataSize = 8\n");
@@ -247,11 +220,11 @@ TEST(TorchWriter, TableLimitIs384Bytes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.torches);
-    Console console;
+    fixture::ConsoleCapture console;
     RoomSet rooms;
     rooms[5].torches = Torches(0x0500, c.torches);
     rooms[9].torches = {0x0909};
-    RomImage out = OutputAt(0x1F8000);
+    RomImage out = fixture::OutputImageAt(0x1F8000);
     out.console = console.file;
     WriteRoomTorches(out, rooms);
     EXPECT_EQ(console.Text(), c.lines);
@@ -263,8 +236,8 @@ TEST(TorchWriter, TableLimitIs384Bytes) {
 }
 
 TEST(TorchWriter, EmptySetWritesLabelCountZeroAndThreeWindows) {
-  Console console;
-  RomImage out = OutputAt(0x1F8001);
+  fixture::ConsoleCapture console;
+  RomImage out = fixture::OutputImageAt(0x1F8001);
   out.console = console.file;
   WriteRoomTorches(out, RoomSet{});
   EXPECT_EQ(console.Text(), "WriteRoomTorches(): uiDataSize = 0\n");
@@ -303,7 +276,7 @@ TEST(TorchWriter, EveryWrittenTableReadsBackUnchangedAcrossWindowBoundaries) {
   for (std::uint32_t seed = 1; seed <= 40; ++seed) {
     SCOPED_TRACE(seed);
     const RoomSet expected = RandomTorchRooms(seed);
-    RomImage out = OutputAt(0x1F8000);
+    RomImage out = fixture::OutputImageAt(0x1F8000);
     WriteRoomTorches(out, expected);
     RoomSet rooms;
     ReadRoomTorches(out, rooms);
