@@ -23,6 +23,22 @@ test: deps
 	cmake --build $(BUILD_TEST) -j$(JOBS)
 	cd $(BUILD_TEST) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 
+# The fuzz target under AddressSanitizer and UndefinedBehaviorSanitizer, from
+# the fixture-built seed corpus and the inputs kept as regression tests; any
+# crash, leak, sanitizer report or broken round trip ends it with a non-zero
+# status and leaves the input in $(BUILD_FUZZ).
+FUZZ_INPUT_DIRS := $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/seeds $(wildcard fuzz/regressions)
+
+fuzz: deps-fuzz
+	cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+		-DROOMXFER_FUZZ=ON -DROOMXFER_TESTS=OFF >/dev/null
+	cmake --build $(BUILD_FUZZ) -j$(JOBS) --target fuzz_transfer_job make_seed_corpus
+	@rm -rf $(BUILD_FUZZ)/seeds && mkdir -p $(BUILD_FUZZ)/corpus
+	$(BUILD_FUZZ)/make_seed_corpus $(BUILD_FUZZ)/seeds
+	$(BUILD_FUZZ)/fuzz_transfer_job $(FUZZ_INPUT_DIRS) -max_total_time=$(FUZZ_SECONDS) \
+		-max_len=512 -len_control=0 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+		-artifact_prefix=$(BUILD_FUZZ)/
+
 $(BUILD_DEMO)/roomxfer: deps
 	cmake -S . -B $(BUILD_DEMO) -DCMAKE_BUILD_TYPE=Release -DROOMXFER_TESTS=OFF >/dev/null
 	cmake --build $(BUILD_DEMO) -j$(JOBS) --target roomxfer make_sample_roms
@@ -36,6 +52,15 @@ demo: $(BUILD_DEMO)/roomxfer
 	@ls -l $(DEMO_DIR)
 	@echo "--- the start of the relocated area of $(DEMO_DIR)/_destination.smc (file offset 0x1F8000):"
 	@od -A x -t x1z -j 0x1F8000 -N 96 $(DEMO_DIR)/_destination.smc
+
+# The bench is a tool, not part of the CMake project: it is compiled here
+# against the Release build's core library.
+bench: $(BUILD_DEMO)/roomxfer
+	$(CXX) -std=c++20 -O2 -DNDEBUG -Wall -Wextra -Wpedantic -Isrc tools/bench.cpp \
+		$(BUILD_DEMO)/libroomxfer_core.a -o $(BUILD_DEMO)/bench
+	@rm -rf $(BUILD_DEMO)/bench-roms
+	@$(BUILD_DEMO)/make_sample_roms $(BUILD_DEMO)/bench-roms >/dev/null
+	$(BUILD_DEMO)/bench $(BUILD_DEMO)/roomxfer $(BUILD_DEMO)/bench-roms
 
 clean:
 	rm -rf build $(DEMO_DIR)

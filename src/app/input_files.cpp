@@ -1,6 +1,7 @@
 #include "app/input_files.h"
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "rom/failure.h"
@@ -39,7 +40,7 @@ InputFile LoadInputFile(const std::string& name) {
   std::optional<ByteList> bytes = ReadWholeFile(name);
   file.canOpen = bytes.has_value();
   if (bytes) {
-    file.rom = PrepareInputRom(name, *bytes);
+    file.rom = PrepareInputRom(name, std::move(*bytes));
   }
   return file;
 }

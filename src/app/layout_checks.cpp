@@ -7,11 +7,13 @@
 
 #include "app/all_rooms.h"
 #include "rom/failure.h"
+#include "tables/game_code.h"
 #include "tables/room_doors.h"
 #include "tables/room_headers.h"
 #include "tables/room_items.h"
 #include "tables/room_layers.h"
 #include "tables/room_messages.h"
+#include "tables/room_sprites.h"
 
 namespace {
 
@@ -49,12 +51,14 @@ void CheckTablesOutsideArea(RomImage& destination, std::int64_t end) {
   }
 }
 
-void CheckAreaBelowWorkRam(const RomImage& out, std::int64_t end) {
+// Names the destination ROM, whose rooms do not fit: the output is never written.
+void CheckAreaBelowWorkRam(const RomImage& destination, std::int64_t end) {
   if (end > WORK_RAM_START) {
-    StopRun(Format(
-        "%s: the relocated room data would end at offset 0x%llX, past 0x%llX where "
-        "the console's work RAM begins; they do not fit in the ROM.\n",
-        out.name.c_str(), static_cast<long long>(end), static_cast<long long>(WORK_RAM_START)));
+    StopRun(
+        Format("%s: the relocated room data would end at offset 0x%llX, past 0x%llX where "
+               "the console's work RAM begins; they do not fit in the ROM.\n",
+               destination.name.c_str(), static_cast<long long>(end),
+               static_cast<long long>(WORK_RAM_START)));
   }
 }
 
@@ -83,6 +87,74 @@ void CheckAreaUnused(const RomImage& destination, std::int64_t end) {
   }
 }
 
+// Bytes of the game's code that the tool reads from the output or patches
+// there: the instructions in front of the fixed fields with their operands,
+// the sprite table code, the enemy-death check and the door table loads.
+struct CodeBytes {
+  std::string name;
+  std::int64_t offset;
+  std::int64_t size;
+};
+
+std::int64_t OperandSize(std::uint8_t opcode) {
+  switch (opcode) {
+    case 0xA9:  // LDA #bank (8-bit)
+      return 1;
+    case 0xBF:  // LDA long,X
+    case 0xDF:  // CMP long,X
+      return 3;
+    default:  // LDX, CPX, CMP immediate (16-bit); LDA abs,Y
+      return 2;
+  }
+}
+
+std::vector<CodeBytes> CodeTheToolUses() {
+  std::vector<CodeBytes> code;
+  for (const OpcodeCheck& check : GAME_CODE_CHECKS) {
+    code.push_back(
+        {std::string(check.field) + " code", check.offset, 1 + OperandSize(check.opcode)});
+  }
+  code.push_back({"sprite table code", SPRITE_CODE_FIELD, 4});
+  code.push_back({"enemy death check code", DEATH_MASK_CODE,
+                  static_cast<std::int64_t>(DEATH_MASK_OPERAND - DEATH_MASK_CODE + 2)});
+  code.push_back({"door table code", 0xB6C5, 4});
+  code.push_back({"door table code", 0xB6CB, 4});
+  code.push_back({"door table code", 0xB7F7, 4});
+  code.push_back({"door table code", 0xB7FD, 4});
+  return code;
+}
+
+bool Overlap(std::int64_t first, std::int64_t firstSize, std::int64_t second,
+             std::int64_t secondSize) {
+  return first < second + secondSize && second < first + firstSize;
+}
+
+// The tables rewritten in place must keep apart from each other and from the
+// code the tool reads or patches: one write would destroy the other.
+void CheckTablesApart(RomImage& destination) {
+  const std::vector<InPlaceTable> tables = InPlaceTables(destination);
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    for (std::size_t j = i + 1; j < tables.size(); ++j) {
+      if (Overlap(tables[i].offset, tables[i].size, tables[j].offset, tables[j].size)) {
+        StopRun(Format(
+            "%s: the %s at offset 0x%llX and the %s at offset 0x%llX overlap; "
+            "rewriting one would destroy the other.\n",
+            destination.name.c_str(), tables[i].name, static_cast<long long>(tables[i].offset),
+            tables[j].name, static_cast<long long>(tables[j].offset)));
+      }
+    }
+    for (const CodeBytes& code : CodeTheToolUses()) {
+      if (Overlap(tables[i].offset, tables[i].size, code.offset, code.size)) {
+        StopRun(Format(
+            "%s: the %s at offset 0x%llX overlaps the game's %s at offset 0x%llX; "
+            "rewriting the table would destroy the code.\n",
+            destination.name.c_str(), tables[i].name, static_cast<long long>(tables[i].offset),
+            code.name.c_str(), static_cast<long long>(code.offset)));
+      }
+    }
+  }
+}
+
 }  // namespace
 
 std::int64_t RelocatedAreaEnd(const RomImage& out) {
@@ -96,6 +168,7 @@ std::int64_t RelocatedAreaEnd(const RomImage& out) {
 void CheckRelocatedLayout(RomImage& destination, const RomImage& out) {
   const std::int64_t end = RelocatedAreaEnd(out);
   CheckTablesOutsideArea(destination, end);
-  CheckAreaBelowWorkRam(out, end);
+  CheckAreaBelowWorkRam(destination, end);
   CheckAreaUnused(destination, end);
+  CheckTablesApart(destination);
 }

@@ -7,7 +7,9 @@
 // Stops the run when the relocated area would overwrite one of the tables the
 // writers rewrite in place, would reach into bank 0x7E (the console's work RAM
 // in this mapping), or would destroy bytes of the destination that some other
-// tool keeps in the expanded area. `destination` is the headerless
+// tool keeps in the expanded area; and when two of the tables rewritten in
+// place overlap, or one of them overlaps the game code the tool reads or
+// patches (the writers would destroy each other's work). `destination` is the headerless
 // destination ROM as read; `out` the output image after all writers ran.
 void CheckRelocatedLayout(RomImage& destination, const RomImage& out);
 

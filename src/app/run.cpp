@@ -1,6 +1,7 @@
 #include "app/run.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -8,8 +9,14 @@
 #include <vector>
 
 #include "app/input_files.h"
+#include "app/inspect.h"
+#include "app/map.h"
+#include "app/options.h"
 #include "app/room_lists.h"
+#include "app/rooms_option.h"
 #include "app/transfer_job.h"
+#include "app/verify.h"
+#include "rom/checksum.h"
 #include "rom/failure.h"
 #include "rom/rom_file.h"
 
@@ -36,15 +43,29 @@ RunArguments TakePositionalArguments(const std::vector<std::string>& arguments) 
   return run;
 }
 
-void BuildRoomLists(const RunArguments& run, RoomList& sourceRooms, RoomList& destinationRooms) {
-  if (run.roomList) {
-    ParseRoomList(*run.roomList, sourceRooms, destinationRooms);
+// From the positional ROOMS, from --rooms (`roomsOption`) or, without
+// either, every room onto itself.
+void BuildRoomLists(const std::optional<std::string>& positionalList,
+                    const std::optional<std::string>& roomsOption, RoomList& sourceRooms,
+                    RoomList& destinationRooms) {
+  bool wellFormed = true;
+  if (roomsOption) {
+    wellFormed = ParseRoomsOption(*roomsOption, sourceRooms, destinationRooms);
+  } else if (positionalList) {
+    ParseRoomList(*positionalList, sourceRooms, destinationRooms);
   } else {
     FillIdentityRoomLists(sourceRooms, destinationRooms);
   }
-  if (!CheckRoomLists(sourceRooms, destinationRooms)) {
+  if (!wellFormed || !CheckRoomLists(sourceRooms, destinationRooms)) {
     StopRun("List of rooms is incorrect.\n");
   }
+}
+
+// "_" + the destination name, character for character.
+std::string OutputName(const RunArguments& run) {
+  std::string name = "_";
+  name += run.destinationName.value_or(run.sourceName);
+  return name;
 }
 
 void RefuseTooLarge(const InputFile& file) {
@@ -54,9 +75,35 @@ void RefuseTooLarge(const InputFile& file) {
   }
 }
 
+// What a dry run checks instead of creating a file: the name is not a
+// directory, and its directory exists and may be written to.
+bool CouldCreateFile(const std::string& name) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (name.empty() || fs::is_directory(name, error)) {
+    return false;
+  }
+  fs::path directory = fs::path(name).parent_path();
+  if (directory.empty()) {
+    directory = ".";
+  }
+  const fs::file_status status = fs::status(directory, error);
+  const fs::perms anyWrite =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  return !error && fs::is_directory(status) && (status.permissions() & anyWrite) != fs::perms::none;
+}
+
+void MakeHeaderlessCopy(const InputRom& rom, bool dryRun) {
+  if (!dryRun) {
+    WriteHeaderlessCopy(rom);
+  } else if (rom.hasCopierHeader && !CouldCreateFile(rom.copyName)) {
+    StopRun(Format("Could not open temporary ROM file %s\n", rom.copyName.c_str()));
+  }
+}
+
 // Opens both ROMs in the order the run has always had, making their headerless
 // copies; the checks that must come before any file is created come first.
-void OpenInputs(const RunArguments& run, InputFile& source, InputFile& destination) {
+void OpenInputs(const RunArguments& run, bool dryRun, InputFile& source, InputFile& destination) {
   source = LoadInputFile(run.sourceName);
   if (!source.canOpen) {
     StopRun(Format("Could not open source ROM file %s.\n", run.sourceName.c_str()));
@@ -66,51 +113,121 @@ void OpenInputs(const RunArguments& run, InputFile& source, InputFile& destinati
     destination = LoadInputFile(*run.destinationName);
     RefuseTooLarge(destination);
   }
-  const std::string outputName = "_" + run.destinationName.value_or(run.sourceName);
+  const std::string outputName = OutputName(run);
   CheckFilesDoNotCollide(source, run.destinationName ? &destination : nullptr, outputName);
 
-  WriteHeaderlessCopy(*source.rom);
+  MakeHeaderlessCopy(*source.rom, dryRun);
   if (!run.destinationName) {
     return;
   }
   if (!destination.canOpen) {
     StopRun(Format("Could not open destination ROM file %s.\n", run.destinationName->c_str()));
   }
-  WriteHeaderlessCopy(*destination.rom);
+  MakeHeaderlessCopy(*destination.rom, dryRun);
 }
 
-void RunTransfer(const std::vector<std::string>& arguments, std::optional<PendingFile>& output) {
+// Creates the output file; a dry run only checks that it could be created.
+std::optional<PendingFile> PrepareOutput(const std::string& outputName, bool dryRun) {
+  std::optional<PendingFile> output;
+  if (!dryRun) {
+    output = CreatePendingFile(outputName);
+  }
+  if (dryRun ? !CouldCreateFile(outputName) : !output) {
+    StopRun(Format("Could not open new ROM file %s", outputName.c_str()));
+  }
+  return output;
+}
+
+// The options' work on the finished image, before anything is written.
+void FinishImage(const CommandLine& line, TransferResult& result) {
+  if (line.fixChecksum) {
+    FixChecksum(result.out);
+  }
+  if (line.map) {
+    std::fputs(FormatMap(result.out).c_str(), stdout);
+  }
+  if (line.verify) {
+    const VerifyReport report = VerifyOutput(result);
+    if (report.unexpected > 0) {
+      StopRun(report.text);
+    }
+    std::fputs(report.text.c_str(), stdout);
+  }
+}
+
+void RunTransfer(const CommandLine& line, std::optional<PendingFile>& output) {
   RoomList sourceRooms;
   RoomList destinationRooms;
 
-  const RunArguments run = TakePositionalArguments(arguments);
-  BuildRoomLists(run, sourceRooms, destinationRooms);
+  const RunArguments run = TakePositionalArguments(line.positionals);
+  BuildRoomLists(run.roomList, line.rooms, sourceRooms, destinationRooms);
 
   InputFile source;
   InputFile destination;
-  OpenInputs(run, source, destination);
+  OpenInputs(run, line.dryRun, source, destination);
   RomImage& sourceRom = source.rom->image;
   RomImage& destinationRom = run.destinationName ? destination.rom->image : sourceRom;
 
-  const std::string outputName = "_" + run.destinationName.value_or(run.sourceName);
-  output = CreatePendingFile(outputName);
-  if (!output) {
-    StopRun(Format("Could not open new ROM file %s", outputName.c_str()));
-  }
-  const TransferResult result =
+  const std::string outputName = OutputName(run);
+  output = PrepareOutput(outputName, line.dryRun);
+  TransferResult result =
       RunTransferJob(sourceRom, destinationRom, sourceRooms, destinationRooms, outputName);
+  FinishImage(line, result);
 
   std::fflush(stdout);
+  if (line.dryRun) {
+    std::fputs("Dry run: nothing was written.\n", stdout);
+    return;
+  }
   CommitFile(*output, result.out.bytes);
+}
+
+// --inspect: reads one ROM, dropping a copier header in memory only.
+void RunInspection(const CommandLine& line) {
+  RoomList selection;
+  if (line.rooms) {
+    RoomList sourceRooms;
+    RoomList destinationRooms;
+    BuildRoomLists(std::nullopt, line.rooms, sourceRooms, destinationRooms);
+    selection = RoomsNamedIn(sourceRooms, destinationRooms);
+  }
+  InputFile file = LoadInputFile(*line.inspectRom);
+  if (!file.canOpen) {
+    StopRun(Format("Could not open ROM file %s.\n", file.name.c_str()));
+  }
+  RefuseTooLarge(file);
+  RomImage& image = file.rom->image;
+  image.name = file.name;  // no headerless copy is made: messages name the file itself
+  std::fputs(InspectRom(image, line.rooms ? &selection : nullptr).c_str(), stdout);
+}
+
+void Run(const CommandLine& line, std::optional<PendingFile>& output) {
+  if (line.inspectRom) {
+    RunInspection(line);
+  } else {
+    RunTransfer(line, output);
+  }
 }
 
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const ParsedCommandLine parsed = ParseCommandLine(arguments);
+  if (!parsed.usageError.empty()) {
+    std::fputs(parsed.usageError.c_str(), stdout);
+    std::fflush(stdout);
+    return USAGE_ERROR_STATUS;
+  }
+  if (parsed.line.help || parsed.line.version) {
+    std::fputs((parsed.line.help ? HelpText() : VersionText()).c_str(), stdout);
+    std::fflush(stdout);
+    return 0;
+  }
   std::optional<PendingFile> output;
   try {
-    RunTransfer(arguments, output);
+    Run(parsed.line, output);
+    std::fflush(stdout);
     return 0;
   } catch (const std::runtime_error& failure) {
     std::fputs(failure.what(), stdout);

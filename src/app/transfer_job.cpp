@@ -1,5 +1,7 @@
 #include "app/transfer_job.h"
 
+#include <algorithm>
+
 #include "app/all_rooms.h"
 #include "app/layout_checks.h"
 #include "rom/open_rom.h"
@@ -9,6 +11,8 @@ TransferResult RunTransferJob(RomImage& source, RomImage& destination, const Roo
   TransferResult result;
   result.out.name = outputName;
   result.out.console = destination.console;
+  result.out.bytes.reserve(
+      static_cast<std::size_t>(std::max(ImageSize(destination), EXPANDED_ROM_SIZE)));
   CopyFileContents(result.out, destination);
   ExpandFile(result.out, EXPANDED_ROM_SIZE);
 

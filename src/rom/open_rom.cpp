@@ -14,19 +14,17 @@ bool StartsWithSignature(const ByteList& bytes) {
 
 }  // namespace
 
-InputRom PrepareInputRom(const std::string& name, const ByteList& fileBytes) {
+InputRom PrepareInputRom(const std::string& name, ByteList fileBytes) {
   InputRom rom;
   rom.hasCopierHeader = !StartsWithSignature(fileBytes);
   rom.copyName = "_NoHeader_" + name;
-  if (!rom.hasCopierHeader) {
-    rom.image.name = name;
-    rom.image.bytes = fileBytes;
-    return rom;
+  rom.image.name = rom.hasCopierHeader ? rom.copyName : name;
+  if (rom.hasCopierHeader) {
+    fileBytes.erase(fileBytes.begin(),
+                    fileBytes.begin() + static_cast<std::ptrdiff_t>(
+                                            std::min(fileBytes.size(), COPIER_HEADER_SIZE)));
   }
-  rom.image.name = rom.copyName;
-  if (fileBytes.size() > COPIER_HEADER_SIZE) {
-    rom.image.bytes.assign(fileBytes.begin() + COPIER_HEADER_SIZE, fileBytes.end());
-  }
+  rom.image.bytes = std::move(fileBytes);
   return rom;
 }
 
@@ -46,7 +44,7 @@ void CopyFileContents(RomImage& destination, const RomImage& source) {
   // reaches the source's length: the whole source on an empty destination.
   const std::int64_t count = ImageSize(source) - Tell(destination);
   if (count > 0) {
-    WriteBytes(destination, ByteList(source.bytes.begin(), source.bytes.begin() + count));
+    WriteBytes(destination, source.bytes.data(), static_cast<std::size_t>(count));
   }
 }
 

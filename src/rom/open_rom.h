@@ -20,8 +20,9 @@ struct InputRom {
   std::string copyName;  // "_NoHeader_" + name, where the headerless copy goes
 };
 
-// Splits a file's bytes into its headerless image (nothing written yet).
-InputRom PrepareInputRom(const std::string& name, const ByteList& fileBytes);
+// Splits a file's bytes into its headerless image (nothing written yet). The
+// bytes are taken over, not copied, when the caller hands them over.
+InputRom PrepareInputRom(const std::string& name, ByteList fileBytes);
 
 // Writes the headerless copy of a headered ROM; stops the run when it cannot.
 void WriteHeaderlessCopy(const InputRom& rom);

@@ -54,6 +54,10 @@ std::optional<ByteList> ReadWholeFile(const std::string& name) {
     return std::nullopt;
   }
   ByteList bytes;
+  const std::uintmax_t expected = fs::file_size(name, error);
+  if (!error && expected <= MAX_INPUT_FILE_SIZE) {
+    bytes.reserve(static_cast<std::size_t>(expected));  // one buffer, no regrowth
+  }
   std::uint8_t chunk[65536];
   std::size_t got = 0;
   while ((got = std::fread(chunk, 1, sizeof chunk, stream)) > 0) {

@@ -1,5 +1,6 @@
 #include "rom/rom_image.h"
 
+#include <algorithm>
 #include <cstdarg>
 
 #include "rom/failure.h"
@@ -23,9 +24,7 @@ void WriteAt(RomImage& image, const std::uint8_t* data, std::size_t count) {
   if (end > image.bytes.size()) {
     image.bytes.resize(end, 0x00);
   }
-  for (std::size_t i = 0; i < count; ++i) {
-    image.bytes[static_cast<std::size_t>(image.position) + i] = data[i];
-  }
+  std::copy(data, data + count, image.bytes.begin() + static_cast<std::ptrdiff_t>(image.position));
   image.position += static_cast<std::int64_t>(count);
 }
 
@@ -89,8 +88,12 @@ void WriteLong(RomImage& image, std::uint32_t value) {
 }
 
 void WriteBytes(RomImage& image, const ByteList& data) {
-  if (!data.empty()) {
-    WriteAt(image, data.data(), data.size());
+  WriteBytes(image, data.data(), data.size());
+}
+
+void WriteBytes(RomImage& image, const std::uint8_t* data, std::size_t count) {
+  if (count > 0) {
+    WriteAt(image, data, count);
   }
 }
 

@@ -48,6 +48,7 @@ void WriteByte(RomImage& image, std::uint8_t value);
 void WriteWord(RomImage& image, std::uint16_t value);
 void WriteLong(RomImage& image, std::uint32_t value);  // low 3 bytes
 void WriteBytes(RomImage& image, const ByteList& data);
+void WriteBytes(RomImage& image, const std::uint8_t* data, std::size_t count);
 void WriteText(RomImage& image, const std::string& text);  // characters, no terminator
 
 // Notes a block written at [start, end) in the relocated area.

@@ -32,17 +32,16 @@ void ReadWindow(RomImage& rom, RoomSet& rooms, std::size_t window, std::uint32_t
 // The entries of rooms 0 to 319 in ascending order, leaving out (and
 // reporting) every room whose blocks would take the table past its limit.
 ByteList BuildBlockTable(RomImage& out, const RoomSet& rooms) {
+  const std::vector<int> leftOut = RoomsLeftOutOfPushableBlockTable(rooms);
+  for (const int room : leftOut) {
+    Report(out, Format("Not enough memory for pushable blocks for room %d\n", room));
+  }
   ByteList table;
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    const WordList& blocks = rooms[room].pushableBlocks;
-    if (blocks.empty()) {
+    if (std::find(leftOut.begin(), leftOut.end(), room) != leftOut.end()) {
       continue;
     }
-    if (table.size() + PUSHABLE_BLOCK_ENTRY_SIZE * blocks.size() > PUSHABLE_BLOCK_TABLE_LIMIT) {
-      Report(out, Format("Not enough memory for pushable blocks for room %d\n", room));
-      continue;
-    }
-    for (const std::uint16_t block : blocks) {
+    for (const std::uint16_t block : rooms[room].pushableBlocks) {
       AppendWord(table, static_cast<std::uint16_t>(room));
       AppendWord(table, block);
     }
@@ -51,6 +50,23 @@ ByteList BuildBlockTable(RomImage& out, const RoomSet& rooms) {
 }
 
 }  // namespace
+
+std::vector<int> RoomsLeftOutOfPushableBlockTable(const RoomSet& rooms) {
+  std::vector<int> leftOut;
+  std::size_t size = 0;
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    const std::size_t entries = rooms[room].pushableBlocks.size() * PUSHABLE_BLOCK_ENTRY_SIZE;
+    if (entries == 0) {
+      continue;
+    }
+    if (size + entries > PUSHABLE_BLOCK_TABLE_LIMIT) {
+      leftOut.push_back(room);
+    } else {
+      size += entries;
+    }
+  }
+  return leftOut;
+}
 
 void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms) {
   rom.reading = "pushable block count";

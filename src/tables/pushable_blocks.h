@@ -22,6 +22,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
@@ -35,3 +36,7 @@ constexpr std::uint32_t PUSHABLE_BLOCK_TABLE_LIMIT = 0x200;
 
 void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms);
 void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms);
+
+// The rooms, in ascending order, whose blocks the writer leaves out because
+// they would take the table past PUSHABLE_BLOCK_TABLE_LIMIT bytes.
+std::vector<int> RoomsLeftOutOfPushableBlockTable(const RoomSet& rooms);

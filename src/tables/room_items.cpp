@@ -8,25 +8,31 @@
 namespace {
 
 constexpr int ITEM_BYTE_BUDGET = 32768;
-constexpr std::uint16_t LIST_END = 0xFFFF;
 
 std::uint32_t ItemListOffset(const ItemPointerTable& table, std::uint16_t entry) {
   return SnesToPc((static_cast<std::uint32_t>(table.bank) << 16) + entry);
 }
 
-// Reads one room's item list from the position.
+constexpr std::uint8_t ZEROS[16] = {};
+
+std::size_t PaddingTo16(std::size_t size) { return (16 - size % 16) % 16; }
+
+// Reads one room's item list from the position: the bytes passed over, up
+// to and with the first FF FF, taken from the image in one piece at the end.
 ByteList ScanItemList(RomImage& rom) {
-  ByteList list;
+  const std::int64_t start = Tell(rom);
+  std::int64_t position = start;
   for (int budget = ITEM_BYTE_BUDGET; budget > 0; --budget) {
-    if (ReadWord(rom) == LIST_END) {
-      list.push_back(0xFF);
-      list.push_back(0xFF);
+    RequireInside(rom, position, 2);  // the end is looked for at every byte
+    const auto at = static_cast<std::size_t>(position);
+    if (rom.bytes[at] == 0xFF && rom.bytes[at + 1] == 0xFF) {
+      position += 2;
       break;
     }
-    SeekRelative(rom, -2);
-    list.push_back(ReadByte(rom));
+    ++position;
   }
-  return list;
+  Seek(rom, position);
+  return ByteList(rom.bytes.begin() + start, rom.bytes.begin() + position);
 }
 
 }  // namespace
@@ -67,15 +73,13 @@ void WriteRoomItems(RomImage& out, const RoomSet& rooms) {
   const std::int64_t start = Tell(out);
   const std::uint32_t tableOffset = ItemTableOffset(out);
 
+  // The lists are written from the room set with their padding, not copied.
   std::vector<ByteList> labels;
-  std::vector<ByteList> fields;
   std::uint32_t uiDataSize = 0;
   for (int room = 0; room < ROOM_COUNT; ++room) {
     labels.push_back(LabelBlock(FormatLabel("Items Room %d", static_cast<unsigned>(room))));
-    ByteList field = rooms[static_cast<std::size_t>(room)].itemData;
-    PadTo16(field);
-    uiDataSize += static_cast<std::uint32_t>(labels.back().size() + field.size());
-    fields.push_back(std::move(field));
+    const std::size_t list = rooms[static_cast<std::size_t>(room)].itemData.size();
+    uiDataSize += static_cast<std::uint32_t>(labels.back().size() + list + PaddingTo16(list));
   }
 
   out.reading = "item block";
@@ -94,7 +98,9 @@ void WriteRoomItems(RomImage& out, const RoomSet& rooms) {
     Seek(out, static_cast<std::int64_t>(tableOffset) + 2 * static_cast<std::int64_t>(room));
     WriteWord(out, static_cast<std::uint16_t>(PcToSnes(static_cast<std::uint32_t>(fieldStart))));
     Seek(out, fieldStart);
-    WriteBytes(out, fields[room]);
+    const ByteList& list = rooms[room].itemData;
+    WriteBytes(out, list);
+    WriteBytes(out, ZEROS, PaddingTo16(list.size()));
   }
   RecordBlock(out, "Room items", blockStart, Tell(out));
 }

@@ -12,32 +12,35 @@ namespace {
 
 constexpr int LAYER_STEP_BUDGET = 32768;
 constexpr int LAYER_SECTIONS = 3;
-constexpr std::uint16_t SECTION_END = 0xFFFF;
 constexpr std::uint8_t TRAILING_BYTE = 0xFF;
 constexpr std::uint32_t LABEL_FIELD_SIZE = 16;
 
-// Reads one room's layer data from the position.
+// Reads one room's layer data from the position. The data are the bytes
+// passed over, so they are taken from the image in one piece at the end.
 ByteList ScanLayerData(RomImage& rom) {
-  ByteList data;
+  const std::int64_t start = Tell(rom);
+  std::int64_t position = start;
   int sections = 0;
   for (int budget = LAYER_STEP_BUDGET; budget > 0; --budget) {
-    if (ReadWord(rom) != SECTION_END) {
-      SeekRelative(rom, -2);
-      data.push_back(ReadByte(rom));
+    RequireInside(rom, position, 2);  // the pair is looked for at every byte
+    const auto at = static_cast<std::size_t>(position);
+    if (rom.bytes[at] != 0xFF || rom.bytes[at + 1] != 0xFF) {
+      ++position;
       continue;
     }
-    data.push_back(0xFF);
-    data.push_back(0xFF);
+    position += 2;
     if (++sections < LAYER_SECTIONS) {
       continue;
     }
     // The optional 0xFF behind the last section; at the end of the file it is absent.
-    if (Tell(rom) < ImageSize(rom) && ReadByte(rom) == TRAILING_BYTE) {
-      data.push_back(TRAILING_BYTE);
+    if (position < ImageSize(rom) &&
+        rom.bytes[static_cast<std::size_t>(position)] == TRAILING_BYTE) {
+      ++position;
     }
     break;
   }
-  return data;
+  Seek(rom, position);
+  return ByteList(rom.bytes.begin() + start, rom.bytes.begin() + position);
 }
 
 // Label field and data together; the data of a sound ROM are far shorter.

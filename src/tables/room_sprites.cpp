@@ -55,20 +55,21 @@ void ReadGameForm(RomImage& rom, SpritePointerTable& table) {
   table.tableAddress = ReadWord(rom) + (static_cast<std::uint32_t>(GAME_SPRITE_BANK) << 16);
 }
 
+// The lists are written from the room set with their padding, not copied.
 struct SpriteBlocks {
   std::vector<ByteList> labels;
-  std::vector<ByteList> lists;  // each padded to 16
   std::uint32_t size = FIXED_BLOCK_SIZE;
 };
+
+std::size_t PaddingTo16(std::size_t size) { return (16 - size % 16) % 16; }
 
 SpriteBlocks BuildSpriteBlocks(const RoomSet& rooms) {
   SpriteBlocks blocks;
   for (int room = 0; room < ROOM_COUNT; ++room) {
     blocks.labels.push_back(LabelBlock(FormatLabel("Sprites Room %d", room)));
-    ByteList list = rooms[room].spriteData;
-    PadTo16(list);
-    blocks.size += static_cast<std::uint32_t>(blocks.labels.back().size() + list.size());
-    blocks.lists.push_back(std::move(list));
+    const std::size_t list = rooms[room].spriteData.size();
+    blocks.size +=
+        static_cast<std::uint32_t>(blocks.labels.back().size() + list + PaddingTo16(list));
   }
   return blocks;
 }
@@ -96,9 +97,11 @@ void WriteStreamedLabel(RomImage& out, const char* text) {
   AlignTo16(out);
 }
 
-// Writes every room's label and list, with its table entry; returns where the
-// last room's list begins.
-std::int64_t WriteRoomLists(RomImage& out, const SpriteBlocks& blocks, std::int64_t table) {
+// Writes every room's label and list padded to 16, with its table entry;
+// returns where the last room's list begins.
+std::int64_t WriteRoomLists(RomImage& out, const RoomSet& rooms, const SpriteBlocks& blocks,
+                            std::int64_t table) {
+  static constexpr std::uint8_t ZEROS[16] = {};
   std::int64_t list = Tell(out);
   for (int room = 0; room < ROOM_COUNT; ++room) {
     WriteBytes(out, blocks.labels.at(room));
@@ -106,7 +109,9 @@ std::int64_t WriteRoomLists(RomImage& out, const SpriteBlocks& blocks, std::int6
     Seek(out, table + 2 * room);
     WriteWord(out, Low16(SnesOf(list)));
     Seek(out, list);
-    WriteBytes(out, blocks.lists.at(room));
+    const ByteList& data = rooms[room].spriteData;
+    WriteBytes(out, data);
+    WriteBytes(out, ZEROS, PaddingTo16(data.size()));
   }
   return list;
 }
@@ -209,14 +214,17 @@ void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& ta
   const std::uint32_t bank = static_cast<std::uint32_t>(table.bank) << 16;
   for (int room = 0; room < ROOM_COUNT; ++room) {
     rom.reading = Format("sprite list of room %d", room);
-    Seek(rom, OffsetOf(bank + table.entries.at(room)));
-    ByteList& list = rooms[room].spriteData;
+    const std::int64_t start = OffsetOf(bank + table.entries.at(room));
+    std::int64_t end = start;
     for (std::size_t count = 0; count < SPRITE_LIST_LIMIT; ++count) {
-      list.push_back(ReadByte(rom));
-      if (list.back() == SPRITE_LIST_END) {
+      RequireInside(rom, end, 1);
+      if (rom.bytes[static_cast<std::size_t>(end++)] == SPRITE_LIST_END) {
         break;
       }
     }
+    Seek(rom, end);
+    ByteList& list = rooms[room].spriteData;
+    list.insert(list.end(), rom.bytes.begin() + start, rom.bytes.begin() + end);
   }
 }
 
@@ -231,7 +239,7 @@ void WriteRoomSprites(RomImage& out, const RoomSet& rooms) {
   RecordBlock(out, "Sprite pointer table", start, Tell(out));
 
   const std::int64_t listsStart = Tell(out);
-  const std::int64_t lastList = WriteRoomLists(out, blocks, table);
+  const std::int64_t lastList = WriteRoomLists(out, rooms, blocks, table);
   AlignTo16(out);
   RecordBlock(out, "Sprite lists", listsStart, Tell(out));
 

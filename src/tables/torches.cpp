@@ -54,17 +54,21 @@ void AppendWord(ByteList& list, std::uint16_t word) {
   list.push_back(static_cast<std::uint8_t>(word >> 8));
 }
 
+std::uint32_t TorchEntrySize(const WordList& torches) {
+  return static_cast<std::uint32_t>(2 * torches.size() + 4);  // room word, torches, end word
+}
+
 // One entry per room with torches, rooms 0 to 319 in ascending order,
 // leaving out (and reporting) every room whose entry would not fit.
 ByteList BuildTorchTable(RomImage& out, const RoomSet& rooms) {
+  const std::vector<int> leftOut = RoomsLeftOutOfTorchTable(rooms);
+  for (const int room : leftOut) {
+    Report(out, Format("Not enough memory for torches for room %d\n", room));
+  }
   ByteList table;
   for (int room = 0; room < ROOM_COUNT; ++room) {
     const WordList& torches = rooms[room].torches;
-    if (torches.empty()) {
-      continue;
-    }
-    if (table.size() + 2 * torches.size() + 4 > TORCH_TABLE_LIMIT) {
-      Report(out, Format("Not enough memory for torches for room %d\n", room));
+    if (torches.empty() || std::find(leftOut.begin(), leftOut.end(), room) != leftOut.end()) {
       continue;
     }
     AppendWord(table, static_cast<std::uint16_t>(room));
@@ -77,6 +81,23 @@ ByteList BuildTorchTable(RomImage& out, const RoomSet& rooms) {
 }
 
 }  // namespace
+
+std::vector<int> RoomsLeftOutOfTorchTable(const RoomSet& rooms) {
+  std::vector<int> leftOut;
+  std::size_t size = 0;
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    const WordList& torches = rooms[room].torches;
+    if (torches.empty()) {
+      continue;
+    }
+    if (size + TorchEntrySize(torches) > TORCH_TABLE_LIMIT) {
+      leftOut.push_back(room);
+    } else {
+      size += TorchEntrySize(torches);
+    }
+  }
+  return leftOut;
+}
 
 void ReadRoomTorches(RomImage& rom, RoomSet& rooms) {
   rom.reading = "torch table count";

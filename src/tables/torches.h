@@ -24,6 +24,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
@@ -36,3 +37,7 @@ constexpr std::uint16_t TORCH_END_WORD = 0xFFFF;
 
 void ReadRoomTorches(RomImage& rom, RoomSet& rooms);
 void WriteRoomTorches(RomImage& out, const RoomSet& rooms);
+
+// The rooms, in ascending order, whose torches the writer leaves out because
+// their entry would take the table past TORCH_TABLE_LIMIT bytes.
+std::vector<int> RoomsLeftOutOfTorchTable(const RoomSet& rooms);

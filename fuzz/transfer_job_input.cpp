@@ -1,0 +1,296 @@
+#include "transfer_job_input.h"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+#include <vector>
+
+#include "app/read_back.h"
+#include "app/room_lists.h"
+#include "app/transfer_job.h"
+#include "fixture/rom_fixture.h"
+#include "rom/open_rom.h"
+#include "tables/game_code.h"
+
+namespace fuzzing {
+namespace {
+
+using fixture::ByteList;
+
+constexpr std::size_t BASE_SIZE = 0x90000;
+constexpr std::size_t MAX_IMAGE_SIZE = 0x400000;
+constexpr std::size_t MAX_ROOM_LIST = 96;
+
+// The offsets a patch is placed from: the game's code fields, where the
+// fixture keeps its tables and lists, the relocated area of a tool-written
+// image. The last anchor is the end of the image being patched.
+std::vector<std::int64_t> Anchors() {
+  std::vector<std::int64_t> anchors = {
+      0,
+      0x4C296,
+      0x4C372,
+      0xB6C5,
+      0xB7F7,
+      fixture::HEADER_TABLE,
+      fixture::HEADER_TABLE + 2 * fixture::HEADER_TABLE_SHORT_ENTRIES,
+      fixture::LAYER_TABLE,
+      fixture::DOOR_TABLE,
+      fixture::MESSAGE_TABLE,
+      fixture::SPRITE_TABLE,
+      fixture::SPRITE_LISTS,
+      fixture::LOADER,
+      fixture::ITEM_TABLE,
+      fixture::ITEM_TABLE + 2 * ROOM_COUNT,
+      fixture::LOADER_SPRITE_TABLE,
+      fixture::PIT_LIST,
+      fixture::CHEST_TABLE,
+      fixture::TORCH_TABLE,
+      fixture::BLOCK_TABLE,
+      fixture::LAYER_DATA,
+      0x1F8000,
+      0x1F8050,
+      0x200000,
+      0x2F8000,
+      0x3F0000,
+  };
+  for (const OpcodeCheck& check : GAME_CODE_CHECKS) {
+    anchors.push_back(check.offset);
+  }
+  return anchors;
+}
+
+struct Bases {
+  std::array<ByteList, 4> images;
+  std::vector<std::int64_t> anchors = Anchors();
+};
+
+ByteList ToolWrittenImage(const ByteList& source, const ByteList& destination) {
+  RomImage sourceImage;
+  sourceImage.name = "base-a.sfc";
+  sourceImage.bytes = source;
+  sourceImage.console = nullptr;
+  RomImage destinationImage;
+  destinationImage.name = "base-b.sfc";
+  destinationImage.bytes = destination;
+  destinationImage.console = nullptr;
+  RoomList sourceRooms;
+  RoomList destinationRooms;
+  FillIdentityRoomLists(sourceRooms, destinationRooms);
+  return RunTransferJob(sourceImage, destinationImage, sourceRooms, destinationRooms, "_b.sfc")
+      .out.bytes;
+}
+
+// Built once: the game's own form, the loader form with the short header
+// table, a ROM without door table and death-mask code, and a tool-written one.
+const Bases& BaseImages() {
+  static const Bases bases = [] {
+    Bases built;
+    fixture::RomOptions plain;
+    plain.size = BASE_SIZE;
+    built.images[0] = fixture::BuildRom(fixture::RandomRooms(1), plain);
+    fixture::RomOptions loader = plain;
+    loader.spriteLoaderForm = true;
+    loader.headerTable296 = true;
+    loader.deathMaskCode = false;
+    built.images[1] = fixture::BuildRom(fixture::RandomRooms(2), loader);
+    fixture::RomOptions bare = plain;
+    bare.doorTable = false;
+    bare.deathMaskCode = false;
+    built.images[2] = fixture::BuildRom(fixture::SimpleRooms(), bare);
+    built.images[3] = ToolWrittenImage(built.images[0], built.images[1]);
+    return built;
+  }();
+  return bases;
+}
+
+// Reads the fuzz input front to back; past its end every byte reads as 0.
+struct InputReader {
+  const std::uint8_t* data;
+  std::size_t size;
+  std::size_t next = 0;
+
+  bool AtEnd() const { return next >= size; }
+  std::uint8_t Byte() { return next < size ? data[next++] : 0; }
+  std::int16_t Distance() {
+    const auto low = static_cast<std::uint16_t>(Byte());
+    const auto high = static_cast<std::uint16_t>(Byte());
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(low | (high << 8)));
+  }
+};
+
+std::int64_t Place(InputReader& input, const ByteList& image, const Bases& bases) {
+  const std::size_t anchor = input.Byte() % (bases.anchors.size() + 1);
+  const std::int64_t base = anchor < bases.anchors.size() ? bases.anchors[anchor]
+                                                          : static_cast<std::int64_t>(image.size());
+  return base + input.Distance();
+}
+
+void Put(ByteList& image, std::int64_t offset, std::uint8_t value) {
+  if (offset >= 0 && offset < static_cast<std::int64_t>(image.size())) {
+    image[static_cast<std::size_t>(offset)] = value;
+  }
+}
+
+void PutValue(ByteList& image, std::int64_t offset, std::uint32_t value, int width) {
+  for (int i = 0; i < width; ++i) {
+    Put(image, offset + i, static_cast<std::uint8_t>((value >> (8 * i)) & 0xFF));
+  }
+}
+
+std::uint32_t SnesAddressOf(std::int64_t offset) {
+  const auto clamped = static_cast<std::uint32_t>(offset < 0 ? 0 : offset & 0x7FFFFF);
+  return ((clamped / 0x8000) << 16) | 0x8000 | (clamped % 0x8000);
+}
+
+void Resize(ByteList& image, std::int64_t size, std::uint8_t fill) {
+  if (size >= 0 && static_cast<std::size_t>(size) <= MAX_IMAGE_SIZE) {
+    image.resize(static_cast<std::size_t>(size), fill);
+  }
+}
+
+void ApplyPatch(InputReader& input, ByteList& source, ByteList& destination, const Bases& bases) {
+  const std::uint8_t operation = input.Byte();
+  ByteList& image = (operation & 1) != 0 ? destination : source;
+  const std::int64_t at = Place(input, image, bases);
+  switch ((operation >> 1) & 7) {
+    case 0:
+    case 1: {
+      const std::uint8_t count = input.Byte();
+      for (std::uint8_t i = 0; i < count && !input.AtEnd(); ++i) {
+        Put(image, at + i, input.Byte());
+      }
+      break;
+    }
+    case 2:
+    case 7: {
+      const std::int64_t count = input.Byte() * (((operation >> 1) & 7) == 7 ? 256 : 1);
+      const std::uint8_t value = input.Byte();
+      for (std::int64_t i = 0; i < count; ++i) {
+        Put(image, at + i, value);
+      }
+      break;
+    }
+    case 3:
+      PutValue(image, at, SnesAddressOf(Place(input, image, bases)), 3);
+      break;
+    case 4:
+      PutValue(image, at, SnesAddressOf(Place(input, image, bases)) & 0xFFFF, 2);
+      break;
+    case 5:
+      if (at < static_cast<std::int64_t>(image.size())) {
+        Resize(image, at, 0);
+      }
+      break;
+    default:
+      if (at > static_cast<std::int64_t>(image.size())) {
+        Resize(image, at, input.Byte());
+      }
+      break;
+  }
+}
+
+ByteList AsFile(ByteList image, bool copierHeader) {
+  if (copierHeader) {
+    image.insert(image.begin(), fixture::COPIER_HEADER_SIZE, 0x00);
+  }
+  return image;
+}
+
+std::string DescribeDifference(const RoomDifference& difference) {
+  return Format("room %d: %s: %s", difference.room, difference.kind.c_str(),
+                difference.detail.c_str());
+}
+
+// The output must read back as written and, when `runAgain`, be reproduced by
+// a run on it alone.
+std::string CheckOutput(const TransferResult& result, bool runAgain) {
+  RoomSet readBack;
+  try {
+    readBack = ReadBackOutput(result.out);
+  } catch (const std::runtime_error& failure) {
+    return std::string("the output does not read back: ") + failure.what();
+  }
+  for (const RoomDifference& difference :
+       CompareReadBack(result.destinationSet, readBack, result.out)) {
+    if (!difference.expected) {
+      return "the output reads back differently: " + DescribeDifference(difference);
+    }
+  }
+  if (!runAgain) {
+    return "";
+  }
+  InputRom again = PrepareInputRom("_b.sfc", result.out.bytes);
+  if (again.hasCopierHeader) {
+    return "";  // without the signature, a run on it would drop its first 512 bytes
+  }
+  again.image.console = nullptr;
+  RoomList sourceRooms;
+  RoomList destinationRooms;
+  FillIdentityRoomLists(sourceRooms, destinationRooms);
+  try {
+    const TransferResult second =
+        RunTransferJob(again.image, again.image, sourceRooms, destinationRooms, "__b.sfc");
+    if (second.out.bytes != result.out.bytes) {
+      return "a run on the output alone does not reproduce it";
+    }
+  } catch (const std::runtime_error& failure) {
+    return std::string("a run on the output alone fails: ") + failure.what();
+  }
+  return "";
+}
+
+}  // namespace
+
+std::uint8_t AnchorOf(std::int64_t offset) {
+  const std::vector<std::int64_t>& anchors = BaseImages().anchors;
+  const auto found = std::find(anchors.begin(), anchors.end(), offset);
+  if (found == anchors.end()) {
+    throw std::logic_error("not an anchor");
+  }
+  return static_cast<std::uint8_t>(found - anchors.begin());
+}
+
+std::uint8_t EndOfImageAnchor() { return static_cast<std::uint8_t>(BaseImages().anchors.size()); }
+
+std::string CheckTransferJob(const std::uint8_t* data, std::size_t size) {
+  const Bases& bases = BaseImages();
+  InputReader input{data, size};
+  const std::uint8_t flags = input.Byte();
+  const std::size_t listLength = std::min<std::size_t>(input.Byte(), MAX_ROOM_LIST);
+  std::string roomList;
+  for (std::size_t i = 0; i < listLength && !input.AtEnd(); ++i) {
+    roomList.push_back(static_cast<char>(input.Byte()));
+  }
+  ByteList source = bases.images.at((flags >> 4) & 3);
+  ByteList destination = bases.images.at((flags >> 6) & 3);
+  while (!input.AtEnd()) {
+    ApplyPatch(input, source, destination, bases);
+  }
+
+  RoomList sourceRooms;
+  RoomList destinationRooms;
+  if (listLength == 0) {
+    FillIdentityRoomLists(sourceRooms, destinationRooms);
+  } else {
+    ParseRoomList(roomList, sourceRooms, destinationRooms);
+  }
+  if (!CheckRoomLists(sourceRooms, destinationRooms)) {
+    return "";
+  }
+  const bool oneRom = (flags & 4) != 0;
+  InputRom sourceRom = PrepareInputRom("a.sfc", AsFile(std::move(source), (flags & 1) != 0));
+  InputRom destinationRom = PrepareInputRom(
+      "b.sfc", AsFile(oneRom ? ByteList{} : std::move(destination), (flags & 2) != 0));
+  sourceRom.image.console = nullptr;
+  destinationRom.image.console = nullptr;
+  RomImage& destinationImage = oneRom ? sourceRom.image : destinationRom.image;
+  try {
+    const TransferResult result =
+        RunTransferJob(sourceRom.image, destinationImage, sourceRooms, destinationRooms, "_b.sfc");
+    return CheckOutput(result, (flags & 8) != 0);
+  } catch (const std::runtime_error&) {
+    return "";  // refused with its failure line, as the tool may
+  }
+}
+
+}  // namespace fuzzing

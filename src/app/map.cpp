@@ -1,0 +1,226 @@
+#include "app/map.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/all_rooms.h"
+#include "app/layout_checks.h"
+#include "rom/snes_address.h"
+#include "tables/pushable_blocks.h"
+#include "tables/room_sprites.h"
+#include "tables/torches.h"
+
+namespace {
+
+constexpr char LAYER_BLOCK_PREFIX[] = "Layer Room ";
+constexpr char ITEM_BLOCK[] = "Room items";
+constexpr char TORCH_BLOCK[] = "Torches";
+constexpr char PUSHABLE_BLOCK[] = "Pushable blocks";
+// The blocks that make up the sprite block, which must stay in one bank below 0x200000.
+constexpr std::array<const char*, 4> SPRITE_BLOCKS = {"Sprite pointer table", "Sprite lists",
+                                                      "Sprite pointer loader", "Slot death masks"};
+// The label in front of the torch and pushable block tables.
+constexpr std::int64_t TABLE_LABEL_SIZE = 16;
+// Bank 0x7E, the console's work RAM in this mapping, starts here.
+constexpr std::int64_t WORK_RAM_START = 0x3F0000;
+constexpr std::int64_t BANK_BYTES = BANK_SIZE;
+
+struct MapRow {
+  std::string name;
+  std::int64_t start = 0;
+  std::int64_t end = 0;  // one past the last byte
+  std::set<std::int64_t> banks;
+};
+
+std::int64_t BankOf(std::int64_t offset) { return offset / BANK_BYTES; }
+
+std::int64_t SnesOf(std::int64_t offset) {
+  return static_cast<std::int64_t>(PcToSnes(static_cast<std::uint32_t>(offset)));
+}
+
+void AddBlock(MapRow& row, const PlacedBlock& block) {
+  row.end = std::max(row.end, block.end);
+  row.banks.insert(BankOf(block.start));
+  row.banks.insert(BankOf(std::max(block.start, block.end - 1)));
+}
+
+bool IsLayerBlock(const std::string& name) { return name.rfind(LAYER_BLOCK_PREFIX, 0) == 0; }
+
+std::string LayerRoom(const std::string& name) {
+  return name.substr(std::string(LAYER_BLOCK_PREFIX).size());
+}
+
+// One row per block, the consecutive per-room layer blocks folded into one.
+std::vector<MapRow> BuildRows(const RomImage& out) {
+  std::vector<MapRow> rows;
+  std::string firstLayerRoom;
+  for (const PlacedBlock& block : out.placedBlocks) {
+    const bool layer = IsLayerBlock(block.name);
+    const bool continuesLayers = layer && !rows.empty() && !firstLayerRoom.empty();
+    if (!continuesLayers) {
+      rows.push_back(MapRow{block.name, block.start, block.end, {}});
+      firstLayerRoom = layer ? LayerRoom(block.name) : "";
+    }
+    if (layer) {
+      rows.back().name = "Layer rooms " + firstLayerRoom + "-" + LayerRoom(block.name);
+    }
+    AddBlock(rows.back(), block);
+  }
+  return rows;
+}
+
+std::string FormatRange(std::int64_t first, std::int64_t last) {
+  return Format("%06llX-%06llX", static_cast<long long>(first), static_cast<long long>(last));
+}
+
+std::string FormatBanks(const std::set<std::int64_t>& banks) {
+  if (banks.empty()) {
+    return "";
+  }
+  if (banks.size() == 1) {
+    return Format("%02llX", static_cast<long long>(*banks.begin()));
+  }
+  return Format("%02llX-%02llX, %zu banks", static_cast<long long>(*banks.begin()),
+                static_cast<long long>(*banks.rbegin()), banks.size());
+}
+
+std::string FormatBlockRow(const MapRow& row) {
+  const std::int64_t last = std::max(row.start, row.end - 1);
+  const std::string offsets = row.end > row.start ? FormatRange(row.start, last) : "(empty)";
+  const std::string addresses =
+      row.end > row.start ? FormatRange(SnesOf(row.start), SnesOf(last)) : "";
+  return Format("%-24s %-14s %-14s %6llX  %s\n", row.name.c_str(), offsets.c_str(),
+                addresses.c_str(), static_cast<long long>(row.end - row.start),
+                FormatBanks(row.banks).c_str());
+}
+
+struct BankUse {
+  std::int64_t used = 0;
+  std::int64_t lastEnd = 0;  // end of the bank's last block, or the bank start
+};
+
+BankUse UseOfBank(const RomImage& out, std::int64_t bank) {
+  const std::int64_t bankStart = bank * BANK_BYTES;
+  const std::int64_t bankEnd = bankStart + BANK_BYTES;
+  BankUse use{0, bankStart};
+  for (const PlacedBlock& block : out.placedBlocks) {
+    const std::int64_t start = std::max(block.start, bankStart);
+    const std::int64_t end = std::min(block.end, bankEnd);
+    if (start < end) {
+      use.used += end - start;
+      use.lastEnd = std::max(use.lastEnd, end);
+    }
+  }
+  return use;
+}
+
+std::string FormatBankRows(const RomImage& out, std::int64_t areaEnd) {
+  std::string text = "Bank  File offsets   Used  Gaps  Free\n";
+  const std::int64_t lastBank = BankOf(std::max(RELOCATION_START, areaEnd - 1));
+  for (std::int64_t bank = BankOf(RELOCATION_START); bank <= lastBank; ++bank) {
+    const std::int64_t bankStart = bank * BANK_BYTES;
+    const BankUse use = UseOfBank(out, bank);
+    text += Format("%02llX    %s  %4llX  %4llX  %4llX\n", static_cast<long long>(bank),
+                   FormatRange(bankStart, bankStart + BANK_BYTES - 1).c_str(),
+                   static_cast<long long>(use.used),
+                   static_cast<long long>(use.lastEnd - bankStart - use.used),
+                   static_cast<long long>(bankStart + BANK_BYTES - use.lastEnd));
+  }
+  return text;
+}
+
+std::string FormatTotal(const RomImage& out, std::int64_t areaEnd) {
+  std::int64_t inBlocks = 0;
+  for (const PlacedBlock& block : out.placedBlocks) {
+    inBlocks += block.end - block.start;
+  }
+  const std::int64_t total = areaEnd - RELOCATION_START;
+  return Format(
+      "Total: %s, %llX bytes (%lld) from 0x%llX to the end of the last block, %llX of them in "
+      "blocks\n",
+      FormatRange(RELOCATION_START, std::max(RELOCATION_START, areaEnd - 1)).c_str(),
+      static_cast<long long>(total), static_cast<long long>(total),
+      static_cast<long long>(RELOCATION_START), static_cast<long long>(inBlocks));
+}
+
+std::optional<MapRow> FindRow(const std::vector<MapRow>& rows, const std::string& name) {
+  for (const MapRow& row : rows) {
+    if (row.name == name) {
+      return row;
+    }
+  }
+  return std::nullopt;
+}
+
+// From the start of the first sprite block to the end of the last.
+std::optional<MapRow> SpriteBlock(const RomImage& out) {
+  std::optional<MapRow> sprite;
+  for (const PlacedBlock& block : out.placedBlocks) {
+    if (std::find(SPRITE_BLOCKS.begin(), SPRITE_BLOCKS.end(), block.name) == SPRITE_BLOCKS.end()) {
+      continue;
+    }
+    if (!sprite) {
+      sprite = MapRow{"Sprite block", block.start, block.end, {}};
+    }
+    sprite->start = std::min(sprite->start, block.start);
+    sprite->end = std::max(sprite->end, block.end);
+  }
+  return sprite;
+}
+
+std::string FormatLimits(const RomImage& out, const std::vector<MapRow>& rows,
+                         std::int64_t areaEnd) {
+  std::string text = FormatLimitHeading();
+  if (const std::optional<MapRow> sprite = SpriteBlock(out)) {
+    const std::int64_t size = sprite->end - sprite->start;
+    text += FormatLimitRow("Sprite block in one bank", size, BANK_BYTES);
+    text += FormatLimitRow("Sprite block below 0x200000", size, SPRITE_BLOCK_LIMIT - sprite->start);
+  }
+  if (const std::optional<MapRow> items = FindRow(rows, ITEM_BLOCK)) {
+    text += FormatLimitRow("Item block in one bank", items->end - items->start, BANK_BYTES);
+  }
+  if (const std::optional<MapRow> torches = FindRow(rows, TORCH_BLOCK)) {
+    text += FormatLimitRow("Torch table", torches->end - torches->start - TABLE_LABEL_SIZE,
+                           TORCH_TABLE_LIMIT);
+  }
+  if (const std::optional<MapRow> blocks = FindRow(rows, PUSHABLE_BLOCK)) {
+    text += FormatLimitRow("Pushable block table", blocks->end - blocks->start - TABLE_LABEL_SIZE,
+                           PUSHABLE_BLOCK_TABLE_LIMIT);
+  }
+  text += FormatLimitRow("Relocated area below 0x3F0000", areaEnd - RELOCATION_START,
+                         WORK_RAM_START - RELOCATION_START);
+  return text;
+}
+
+}  // namespace
+
+std::string FormatLimitHeading() {
+  return Format("%-32s %8s %8s %8s  %4s\n", "Limits (bytes)", "Used", "Limit", "Left", "Use");
+}
+
+std::string FormatLimitRow(const char* name, std::int64_t used, std::int64_t limit) {
+  const std::int64_t percent = limit > 0 ? used * 100 / limit : 0;
+  return Format("  %-30s %8lld %8lld %8lld  %3lld%%\n", name, static_cast<long long>(used),
+                static_cast<long long>(limit), static_cast<long long>(limit - used),
+                static_cast<long long>(percent));
+}
+
+std::string FormatMap(const RomImage& out) {
+  const std::vector<MapRow> rows = BuildRows(out);
+  const std::int64_t areaEnd = RelocatedAreaEnd(out);
+  std::string text = Format("Map of the relocated area of %s\n\n", out.name.c_str());
+  text += Format("%-24s %-14s %-14s %6s  %s\n", "Block", "File offsets", "SNES addresses", "Size",
+                 "Bank");
+  for (const MapRow& row : rows) {
+    text += FormatBlockRow(row);
+  }
+  text += "\n" + FormatBankRows(out, areaEnd);
+  text += "\n" + FormatTotal(out, areaEnd);
+  text += "\n" + FormatLimits(out, rows, areaEnd);
+  return text;
+}

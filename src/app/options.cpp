@@ -1,0 +1,174 @@
+#include "app/options.h"
+
+#include <string_view>
+#include <utility>
+
+#include "rom/rom_image.h"
+
+namespace {
+
+struct OptionSpec {
+  std::string_view name;  // without the leading "--"
+  bool CommandLine::*flag;
+  std::optional<std::string> CommandLine::*value;
+  std::string_view valueName;
+};
+
+constexpr OptionSpec OPTIONS[] = {
+    {"help", &CommandLine::help, nullptr, ""},
+    {"version", &CommandLine::version, nullptr, ""},
+    {"map", &CommandLine::map, nullptr, ""},
+    {"dry-run", &CommandLine::dryRun, nullptr, ""},
+    {"verify", &CommandLine::verify, nullptr, ""},
+    {"fix-checksum", &CommandLine::fixChecksum, nullptr, ""},
+    {"inspect", nullptr, &CommandLine::inspectRom, "ROM"},
+    {"rooms", nullptr, &CommandLine::rooms, "LIST"},
+};
+
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool IsOption(const std::string& argument) {
+  return argument.size() >= 3 && argument.starts_with("--") && IsLetter(argument[2]);
+}
+
+const OptionSpec* FindOption(std::string_view name) {
+  for (const OptionSpec& spec : OPTIONS) {
+    if (spec.name == name) {
+      return &spec;
+    }
+  }
+  return nullptr;
+}
+
+// Reads the arguments into `line`; gives the first error, or "".
+std::string ReadArguments(const std::vector<std::string>& arguments, CommandLine& line) {
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (optionsEnded || !IsOption(argument)) {
+      line.positionals.push_back(argument);
+      continue;
+    }
+    const std::size_t equals = argument.find('=');
+    const bool hasValue = equals != std::string::npos;
+    const std::string name = argument.substr(2, hasValue ? equals - 2 : std::string::npos);
+    const OptionSpec* spec = FindOption(name);
+    if (spec == nullptr) {
+      return Format("Unknown option --%s (roomxfer --help lists the options).\n", name.c_str());
+    }
+    if (spec->flag != nullptr) {
+      if (hasValue) {
+        return Format("Option --%s takes no value.\n", name.c_str());
+      }
+      line.*(spec->flag) = true;
+      continue;
+    }
+    std::optional<std::string>& field = line.*(spec->value);
+    if (field) {
+      return Format("Option --%s is given twice.\n", name.c_str());
+    }
+    if (hasValue) {
+      field = argument.substr(equals + 1);
+    } else if (i + 1 < arguments.size() && !IsOption(arguments[i + 1])) {
+      field = arguments[++i];
+    } else {
+      return Format("Option --%s needs a value: --%s %s.\n", name.c_str(), name.c_str(),
+                    std::string(spec->valueName).c_str());
+    }
+  }
+  return "";
+}
+
+std::string CheckCombination(const CommandLine& line) {
+  if (line.rooms && line.positionals.size() >= 3) {
+    return "Give the room list either as ROOMS or with --rooms, not both.\n";
+  }
+  if (!line.inspectRom) {
+    return "";
+  }
+  if (!line.positionals.empty()) {
+    return "--inspect ROM takes no SOURCE, DESTINATION or ROOMS argument.\n";
+  }
+  const std::pair<bool, const char*> transferOptions[] = {{line.map, "--map"},
+                                                          {line.dryRun, "--dry-run"},
+                                                          {line.verify, "--verify"},
+                                                          {line.fixChecksum, "--fix-checksum"}};
+  for (const auto& [given, name] : transferOptions) {
+    if (given) {
+      return Format("Options --inspect and %s cannot be used together.\n", name);
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  ParsedCommandLine parsed;
+  parsed.usageError = ReadArguments(arguments, parsed.line);
+  if (parsed.usageError.empty() && !parsed.line.help && !parsed.line.version) {
+    parsed.usageError = CheckCombination(parsed.line);
+  }
+  return parsed;
+}
+
+std::string HelpText() {
+  return R"(Usage: roomxfer [OPTIONS] SOURCE [DESTINATION [ROOMS]]
+       roomxfer [OPTIONS] --rooms LIST SOURCE [DESTINATION]
+       roomxfer --inspect ROM [--rooms LIST]
+
+Copies dungeon rooms of SOURCE onto rooms of DESTINATION and writes the new ROM
+"_" + DESTINATION: the destination padded to 3 MiB, with the data of all 320
+rooms relocated into the expanded area from file offset 0x1F8000. Without
+DESTINATION the source is also the destination; without a room list every room
+goes onto the room of the same number. Input files are never changed.
+
+Room lists (room numbers 0 to 319):
+  ROOMS         numbers in decimal separated by "-", taken in pairs source,
+                destination: 10-20-11-21 puts source room 10 onto destination
+                room 20 and 11 onto 21. Runs of "-" count as one.
+  --rooms LIST  comma-separated items SRC:DST, or SRCFIRST..SRCLAST:DSTFIRST
+                for a range onto a range of the same length; numbers in
+                decimal, or hexadecimal after 0x or $; no spaces. Example:
+                --rooms '0x60..0x6F:0x100,$12:$40'
+  Pairs apply in order, always from the unchanged source; a later pair onto
+  the same room wins.
+
+Options (before or after the other arguments; a lone -- ends the options):
+  --help          print this help and exit
+  --version       print the version and exit
+  --rooms LIST    the room list in the form above, instead of ROOMS
+  --map           after the run, print a table of the expanded area: every
+                  block with its offsets, SNES addresses, size and bank, then
+                  the bytes used and free per bank
+  --dry-run       do the whole run in memory and write no file at all; print
+                  the same lines, then "Dry run: nothing was written."
+  --verify        read the new ROM back before it is written and compare every
+                  room with what was meant to be written; one line per
+                  difference, then a summary; an unexpected difference is a
+                  failure and nothing is written
+  --fix-checksum  set the ROM size byte and the checksum of the new ROM's
+                  internal header
+  --inspect ROM   print a table of the rooms of ROM (with or without copier
+                  header) and its limits; writes nothing. With --rooms, only
+                  the rooms named on either side of the list
+
+Files written:
+  _DESTINATION          the new ROM (a directory part is kept: roms/b.sfc
+                        gives _roms/b.sfc)
+  _NoHeader_NAME        the headerless copy of an input ROM NAME that carries a
+                        512-byte copier header
+
+Exit status:
+  0  the run succeeded (or --help, --version, --inspect)
+  1  the run failed: one line says why, and no new ROM is written
+  2  usage error (unknown option, option without its value, options or
+     arguments that do not go together): nothing opened or created
+)";
+}
+
+std::string VersionText() { return std::string("roomxfer ") + ROOMXFER_VERSION + "\n"; }
