@@ -47,7 +47,7 @@ demo: $(BUILD_DEMO)/roomxfer
 	@mkdir -p $(DEMO_DIR)
 	$(BUILD_DEMO)/make_sample_roms $(DEMO_DIR)
 	@echo "--- moving source rooms 1, 2 and 3 onto destination rooms 40, 41 and 300"
-	cd $(DEMO_DIR) && ../$(BUILD_DEMO)/roomxfer source.sfc destination.smc 1-40-2-41-3-300
+	cd $(DEMO_DIR) && $(abspath $(BUILD_DEMO))/roomxfer source.sfc destination.smc 1-40-2-41-3-300
 	@echo "--- files in $(DEMO_DIR):"
 	@ls -l $(DEMO_DIR)
 	@echo "--- the start of the relocated area of $(DEMO_DIR)/_destination.smc (file offset 0x1F8000):"
