@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -284,13 +285,14 @@ std::string CheckTransferJob(const std::uint8_t* data, std::size_t size) {
   sourceRom.image.console = nullptr;
   destinationRom.image.console = nullptr;
   RomImage& destinationImage = oneRom ? sourceRom.image : destinationRom.image;
+  std::optional<TransferResult> result;
   try {
-    const TransferResult result =
-        RunTransferJob(sourceRom.image, destinationImage, sourceRooms, destinationRooms, "_b.sfc");
-    return CheckOutput(result, (flags & 8) != 0);
+    result.emplace(
+        RunTransferJob(sourceRom.image, destinationImage, sourceRooms, destinationRooms, "_b.sfc"));
   } catch (const std::runtime_error&) {
     return "";  // refused with its failure line, as the tool may
   }
+  return CheckOutput(*result, (flags & 8) != 0);
 }
 
 }  // namespace fuzzing

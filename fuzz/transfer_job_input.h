@@ -1,5 +1,5 @@
 // One fuzz input as a whole transfer job. The input is not a ROM: it picks two
-// sound base images built by the ROM fixture, patches them, and gives a room
+// of four sound base images built by the ROM fixture, patches them, and gives a room
 // list, so that most inputs reach deep into the readers and writers:
 //
 //   byte 0        flags: bit 0 source behind a copier header, bit 1 destination
@@ -20,6 +20,9 @@
 //     kind 6     V: the image is extended with V bytes up to the place (at most 4 MiB)
 //     kind 7     N, V: N * 256 bytes of value V
 //   Bytes that would lie outside the image are not written.
+//
+// The inputs kept in fuzz/regressions mean what they mean against these bases
+// and anchors: a change to either needs them checked again.
 //
 // The job runs in memory as the tool runs it, printing nothing. A job that
 // stops with a failure line is a normal refusal. A job that succeeds must give
