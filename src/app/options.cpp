@@ -7,14 +7,14 @@
 
 namespace {
 
-struct OptionSpec {
+struct OptionRule {
   std::string_view name;  // without the leading "--"
   bool CommandLine::*flag;
   std::optional<std::string> CommandLine::*value;
   std::string_view valueName;
 };
 
-constexpr OptionSpec OPTIONS[] = {
+constexpr OptionRule OPTIONS[] = {
     {"help", &CommandLine::help, nullptr, ""},
     {"version", &CommandLine::version, nullptr, ""},
     {"map", &CommandLine::map, nullptr, ""},
@@ -31,10 +31,10 @@ bool IsOption(const std::string& argument) {
   return argument.size() >= 3 && argument.starts_with("--") && IsLetter(argument[2]);
 }
 
-const OptionSpec* FindOption(std::string_view name) {
-  for (const OptionSpec& spec : OPTIONS) {
-    if (spec.name == name) {
-      return &spec;
+const OptionRule* FindOption(std::string_view name) {
+  for (const OptionRule& rule : OPTIONS) {
+    if (rule.name == name) {
+      return &rule;
     }
   }
   return nullptr;
@@ -56,18 +56,18 @@ std::string ReadArguments(const std::vector<std::string>& arguments, CommandLine
     const std::size_t equals = argument.find('=');
     const bool hasValue = equals != std::string::npos;
     const std::string name = argument.substr(2, hasValue ? equals - 2 : std::string::npos);
-    const OptionSpec* spec = FindOption(name);
-    if (spec == nullptr) {
+    const OptionRule* rule = FindOption(name);
+    if (rule == nullptr) {
       return Format("Unknown option --%s (roomxfer --help lists the options).\n", name.c_str());
     }
-    if (spec->flag != nullptr) {
+    if (rule->flag != nullptr) {
       if (hasValue) {
         return Format("Option --%s takes no value.\n", name.c_str());
       }
-      line.*(spec->flag) = true;
+      line.*(rule->flag) = true;
       continue;
     }
-    std::optional<std::string>& field = line.*(spec->value);
+    std::optional<std::string>& field = line.*(rule->value);
     if (field) {
       return Format("Option --%s is given twice.\n", name.c_str());
     }
@@ -77,7 +77,7 @@ std::string ReadArguments(const std::vector<std::string>& arguments, CommandLine
       field = arguments[++i];
     } else {
       return Format("Option --%s needs a value: --%s %s.\n", name.c_str(), name.c_str(),
-                    std::string(spec->valueName).c_str());
+                    std::string(rule->valueName).c_str());
     }
   }
   return "";
