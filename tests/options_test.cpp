@@ -286,7 +286,7 @@ TEST(Options, MapAndVerifyPrintTheirTablesAndChangeNoFile) {
   ASSERT_EQ(plain.exitStatus, 0) << plain.output;
   ASSERT_EQ(withOptions.exitStatus, 0) << withOptions.output;
 
-  const TransferResult job = JobInMemory({1, 3}, {2, 4});
+  TransferResult job = JobInMemory({1, 3}, {2, 4});
   const VerifyReport report = VerifyOutput(job);
   EXPECT_EQ(report.unexpected, 0);
   EXPECT_EQ(withOptions.output, plain.output + FormatMap(job.out) + report.text);

@@ -32,7 +32,7 @@ TransferResult RunJob(const ByteList& source, const ByteList& destination) {
   return RunJob(source, destination, sourceRooms, destinationRooms);
 }
 
-std::vector<RoomDifference> Differences(const TransferResult& result) {
+std::vector<RoomDifference> Differences(TransferResult& result) {
   return CompareReadBack(result.destinationSet, ReadBackOutput(result.out), result.out);
 }
 
@@ -46,8 +46,8 @@ std::string Describe(const std::vector<RoomDifference>& differences) {
 }
 
 TEST(ReadBack, SoundJobReadsBackExactly) {
-  const TransferResult result = RunJob(fixture::BuildRom(fixture::RandomRooms(21)),
-                                       fixture::BuildRom(fixture::RandomRooms(22)));
+  TransferResult result = RunJob(fixture::BuildRom(fixture::RandomRooms(21)),
+                                 fixture::BuildRom(fixture::RandomRooms(22)));
   const std::vector<RoomDifference> differences = Differences(result);
   EXPECT_TRUE(differences.empty()) << Describe(differences);
   EXPECT_EQ(ReadBackOutput(result.out), result.destinationSet);
@@ -63,7 +63,7 @@ TEST(ReadBack, RoomsLeftOutOfTheTablesAreExpectedDifferences) {
   rooms[5].pushableBlocks = WordList(30, 0x4321);  // 120 bytes of the 512
   const ByteList rom = fixture::BuildRom(rooms);
   // Room 5 onto rooms 6 to 9: the torches of rooms 8 and 9 and the blocks of room 9 do not fit.
-  const TransferResult result = RunJob(rom, rom, {5, 5, 5, 5}, {6, 7, 8, 9});
+  TransferResult result = RunJob(rom, rom, {5, 5, 5, 5}, {6, 7, 8, 9});
   EXPECT_EQ(RoomsLeftOutOfTorchTable(result.destinationSet), (std::vector<int>{8, 9}));
   EXPECT_EQ(RoomsLeftOutOfPushableBlockTable(result.destinationSet), (std::vector<int>{9}));
 
@@ -115,7 +115,7 @@ TEST(ReadBack, LayerDataGainingTheTrailingByteIsExpected) {
   ByteList destination = fixture::BuildRom(rooms, options);
   std::fill(destination.begin() + 0x1F8000, destination.end(), 0xFF);  // unused, as 0xFF
 
-  const TransferResult result = RunJob(destination, destination);
+  TransferResult result = RunJob(destination, destination);
   const std::vector<RoomDifference> differences = Differences(result);
   ASSERT_FALSE(differences.empty());
   for (const RoomDifference& difference : differences) {
@@ -131,8 +131,8 @@ TEST(ReadBack, LayerDataGainingTheTrailingByteIsExpected) {
 TEST(ReadBack, DoorOffsetsLostWithoutADoorTableAreExpected) {
   fixture::RomOptions noDoors;
   noDoors.doorTable = false;
-  const TransferResult result = RunJob(fixture::BuildRom(fixture::SimpleRooms()),
-                                       fixture::BuildRom(fixture::SimpleRooms(), noDoors));
+  TransferResult result = RunJob(fixture::BuildRom(fixture::SimpleRooms()),
+                                 fixture::BuildRom(fixture::SimpleRooms(), noDoors));
   const std::vector<RoomDifference> differences = Differences(result);
   ASSERT_EQ(differences.size(), 160u) << Describe(differences);  // the even rooms
   for (const RoomDifference& difference : differences) {

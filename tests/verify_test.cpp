@@ -46,8 +46,9 @@ bool EndsWith(const std::string& text, const std::string& end) {
 }
 
 TEST(VerifyView, SoundOutputReadsBackAsWritten) {
-  const VerifyReport report =
-      VerifyOutput(Transfer(fixture::SimpleRooms(), fixture::RandomRooms(7), "1-40-2-41-3-300"));
+  TransferResult result =
+      Transfer(fixture::SimpleRooms(), fixture::RandomRooms(7), "1-40-2-41-3-300");
+  const VerifyReport report = VerifyOutput(result);
   EXPECT_EQ(report.text, "320 rooms read back as written\n");
   EXPECT_EQ(report.unexpected, 0);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <optional>
+#include <utility>
 
 #include "app/all_rooms.h"
 #include "tables/pushable_blocks.h"
@@ -44,17 +45,38 @@ bool GainedTrailingByte(const ByteList& written, const ByteList& readBack) {
          std::equal(written.begin(), written.end(), readBack.begin());
 }
 
-bool OutputHasDoorTable(const RomImage& out) {
-  RomImage probe = out;
-  probe.console = nullptr;
-  return DoorTableOffset(probe).has_value();
+// Runs `read` on `image` without a line on its console, and leaves the
+// image's position and reading name as they were, whatever happens.
+template <typename Read>
+auto ReadQuietly(RomImage& image, Read read) {
+  const std::int64_t position = image.position;
+  std::string reading = image.reading;
+  std::FILE* const console = image.console;
+  image.console = nullptr;
+  auto restore = [&] {
+    image.position = position;
+    image.reading = std::move(reading);
+    image.console = console;
+  };
+  try {
+    auto result = read();
+    restore();
+    return result;
+  } catch (...) {
+    restore();
+    throw;
+  }
+}
+
+bool OutputHasDoorTable(RomImage& out) {
+  return ReadQuietly(out, [&] { return DoorTableOffset(out).has_value(); });
 }
 
 // What the comparison needs to know about the writers and the output.
 struct Expectations {
   std::vector<int> torchesLeftOut;
   std::vector<int> blocksLeftOut;
-  const RomImage& out;
+  RomImage& out;
   std::optional<bool> doorTable;  // looked up at the first door difference
 
   bool OutputHasDoors() {
@@ -118,17 +140,16 @@ void CompareRoom(int room, const RoomData& written, const RoomData& readBack,
 
 }  // namespace
 
-RoomSet ReadBackOutput(const RomImage& out) {
-  RomImage image = out;
-  image.console = nullptr;
-  image.placedBlocks.clear();
-  RoomSet rooms;
-  ReadAllRooms(image, rooms);
-  return rooms;
+RoomSet ReadBackOutput(RomImage& out) {
+  return ReadQuietly(out, [&] {
+    RoomSet rooms;
+    ReadAllRooms(out, rooms);
+    return rooms;
+  });
 }
 
 std::vector<RoomDifference> CompareReadBack(const RoomSet& written, const RoomSet& readBack,
-                                            const RomImage& out) {
+                                            RomImage& out) {
   Expectations expectations{RoomsLeftOutOfTorchTable(written),
                             RoomsLeftOutOfPushableBlockTable(written), out, std::nullopt};
   std::vector<RoomDifference> differences;

@@ -26,10 +26,11 @@ struct RoomDifference {
 };
 
 // Reads `out` (a finished output image) back with the tool's own readers,
-// printing nothing. A read that fails stops the run like any read.
-RoomSet ReadBackOutput(const RomImage& out);
+// printing nothing; its position is left as it was. A read that fails stops
+// the run like any read.
+RoomSet ReadBackOutput(RomImage& out);
 
 // Every difference between what was written and what reads back, room by
 // room in ascending order, in the order of the kinds above.
 std::vector<RoomDifference> CompareReadBack(const RoomSet& written, const RoomSet& readBack,
-                                            const RomImage& out);
+                                            RomImage& out);

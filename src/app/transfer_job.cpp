@@ -6,16 +6,29 @@
 #include "app/layout_checks.h"
 #include "rom/open_rom.h"
 
-TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
-                              const RoomList& destinationRooms, const std::string& outputName) {
-  TransferResult result;
-  result.out.name = outputName;
-  result.out.console = destination.console;
-  result.out.bytes.reserve(
-      static_cast<std::size_t>(std::max(ImageSize(destination), EXPANDED_ROM_SIZE)));
+namespace {
+
+void StartOutput(RomImage& out, const std::string& outputName, const RomImage& destination) {
+  out.name = outputName;
+  out.bytes.clear();
+  out.position = 0;
+  out.reading = RomImage{}.reading;
+  out.console = destination.console;
+  out.placedBlocks.clear();
+  out.bytes.reserve(static_cast<std::size_t>(std::max(ImageSize(destination), EXPANDED_ROM_SIZE)));
+}
+
+}  // namespace
+
+void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
+                    const RoomList& destinationRooms, const std::string& outputName,
+                    TransferResult& result) {
+  StartOutput(result.out, outputName, destination);
   CopyFileContents(result.out, destination);
   ExpandFile(result.out, EXPANDED_ROM_SIZE);
 
+  EmptyRoomSet(result.sourceSet);
+  EmptyRoomSet(result.destinationSet);
   ReadAllRooms(source, result.sourceSet);
   ReadAllRooms(destination, result.destinationSet);
   TransferRooms(result.destinationSet, destinationRooms, result.sourceSet, sourceRooms);
@@ -24,5 +37,11 @@ TransferResult RunTransferJob(RomImage& source, RomImage& destination, const Roo
   WriteMarker(result.out);
   WriteAllRooms(result.out, result.destinationSet);
   CheckRelocatedLayout(destination, result.out);
+}
+
+TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
+                              const RoomList& destinationRooms, const std::string& outputName) {
+  TransferResult result;
+  RunTransferJob(source, destination, sourceRooms, destinationRooms, outputName, result);
   return result;
 }

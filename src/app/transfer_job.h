@@ -19,3 +19,9 @@ struct TransferResult {
 // lines go to the images' consoles; a failure stops the run.
 TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
                               const RoomList& destinationRooms, const std::string& outputName);
+
+// The same job into `result`, whose storage is reused: for callers that run
+// one job after another.
+void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
+                    const RoomList& destinationRooms, const std::string& outputName,
+                    TransferResult& result);

@@ -29,7 +29,7 @@ std::string FormatSummary(int unexpected, int expected) {
 
 }  // namespace
 
-VerifyReport VerifyOutput(const TransferResult& result) {
+VerifyReport VerifyOutput(TransferResult& result) {
   const RoomSet readBack = ReadBackOutput(result.out);
   const std::vector<RoomDifference> differences =
       CompareReadBack(result.destinationSet, readBack, result.out);

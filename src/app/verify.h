@@ -19,4 +19,4 @@ struct VerifyReport {
   int unexpected = 0;  // differences that are not expected: the output must not be written
 };
 
-VerifyReport VerifyOutput(const TransferResult& result);
+VerifyReport VerifyOutput(TransferResult& result);

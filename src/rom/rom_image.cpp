@@ -1,7 +1,9 @@
 #include "rom/rom_image.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdarg>
+#include <cstring>
 
 #include "rom/failure.h"
 
@@ -50,6 +52,21 @@ void RequireInside(const RomImage& image, std::int64_t offset, std::int64_t coun
                image.name.c_str(), image.reading.c_str(), static_cast<long long>(offset),
                static_cast<long long>(ImageSize(image))));
   }
+}
+
+std::int64_t FindEndPair(const RomImage& image, std::int64_t from, std::int64_t to) {
+  const std::uint8_t* const bytes = image.bytes.data();
+  for (std::int64_t at = from; at < to; ++at) {
+    const void* found = std::memchr(bytes + at, 0xFF, static_cast<std::size_t>(to - at));
+    if (found == nullptr) {
+      return to;
+    }
+    at = static_cast<const std::uint8_t*>(found) - bytes;
+    if (bytes[at + 1] == 0xFF) {
+      return at;
+    }
+  }
+  return to;
 }
 
 std::uint8_t ReadByte(RomImage& image) {
@@ -103,6 +120,14 @@ void WriteText(RomImage& image, const std::string& text) {
 
 void RecordBlock(RomImage& out, const std::string& name, std::int64_t start, std::int64_t end) {
   out.placedBlocks.push_back({name, start, end});
+}
+
+void SetReading(RomImage& image, const char* what, std::int64_t number) {
+  char digits[24];
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
+  image.reading.assign(what);
+  image.reading.push_back(' ');
+  image.reading.append(digits, end.ptr);
 }
 
 void Report(const RomImage& image, const std::string& line) {

@@ -37,6 +37,11 @@ void SeekToEnd(RomImage& image);
 std::int64_t Tell(const RomImage& image);
 std::int64_t ImageSize(const RomImage& image);
 
+// The offset of the first FF FF pair that starts in [from, to), or `to` when
+// there is none. The caller makes sure that bytes `from` to `to` lie inside
+// the image.
+std::int64_t FindEndPair(const RomImage& image, std::int64_t from, std::int64_t to);
+
 // Stops the run unless `count` bytes from `offset` lie inside the image.
 void RequireInside(const RomImage& image, std::int64_t offset, std::int64_t count);
 
@@ -53,6 +58,10 @@ void WriteText(RomImage& image, const std::string& text);  // characters, no ter
 
 // Notes a block written at [start, end) in the relocated area.
 void RecordBlock(RomImage& out, const std::string& name, std::int64_t start, std::int64_t end);
+
+// Names what is being read as `what` followed by a number ("layer data of
+// room 5"), reusing the name's storage: the readers do this for every room.
+void SetReading(RomImage& image, const char* what, std::int64_t number);
 
 // Prints a progress line on the image's console.
 void Report(const RomImage& image, const std::string& line);

@@ -35,3 +35,7 @@ struct RoomSet {
   const RoomData& operator[](std::size_t room) const { return rooms.at(room); }
   bool operator==(const RoomSet&) const = default;
 };
+
+// Empties every room of `rooms` as a fresh set has them, keeping the lists'
+// storage for the next reading.
+void EmptyRoomSet(RoomSet& rooms);

@@ -39,7 +39,7 @@ void ReadRoomChests(RomImage& rom, RoomSet& rooms) {
   Seek(rom, CHEST_TABLE_FIELD);
   Seek(rom, SnesToPc(ReadLong(rom)));
   for (std::uint32_t index = 0; index < count; index += CHEST_ENTRY_SIZE) {
-    rom.reading = Format("chest table entry at byte %u", index);
+    SetReading(rom, "chest table entry at byte", index);
     const std::uint16_t roomWord = ReadWord(rom);
     const std::uint8_t item = ReadByte(rom);
     const int room = roomWord & CHEST_ROOM_BITS;

@@ -20,7 +20,7 @@ void ReadWindow(RomImage& rom, RoomSet& rooms, std::size_t window, std::uint32_t
   const auto base = static_cast<std::uint32_t>(window) * PUSHABLE_BLOCK_WINDOW_SIZE;
   for (std::uint32_t index = base; index < end && index < base + PUSHABLE_BLOCK_WINDOW_SIZE;
        index += PUSHABLE_BLOCK_ENTRY_SIZE) {
-    rom.reading = Format("pushable block table entry at byte %u", index);
+    SetReading(rom, "pushable block table entry at byte", index);
     const std::uint16_t room = ReadWord(rom);
     const std::uint16_t block = ReadWord(rom);
     if (room < ROOM_COUNT) {

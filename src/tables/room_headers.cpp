@@ -46,7 +46,7 @@ void ReadHeaderPointerTable(RomImage& rom, HeaderPointerTable& table) {
 
 void ReadRoomHeaders(RomImage& rom, RoomSet& rooms, const HeaderPointerTable& table) {
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    rom.reading = Format("header of room %d", room);
+    SetReading(rom, "header of room", room);
     Seek(rom, HeaderOffset(table, table.entries[room]));
     for (std::uint8_t& byte : rooms[room].header) {
       byte = ReadByte(rom);

@@ -18,21 +18,25 @@ constexpr std::uint8_t ZEROS[16] = {};
 std::size_t PaddingTo16(std::size_t size) { return (16 - size % 16) % 16; }
 
 // Reads one room's item list from the position: the bytes passed over, up
-// to and with the first FF FF, taken from the image in one piece at the end.
-ByteList ScanItemList(RomImage& rom) {
+// to and with the first FF FF, looked for at every byte within the budget,
+// taken from the image in one piece at the end and appended to `itemData`.
+void ScanItemList(RomImage& rom, ByteList& itemData) {
   const std::int64_t start = Tell(rom);
-  std::int64_t position = start;
-  for (int budget = ITEM_BYTE_BUDGET; budget > 0; --budget) {
-    RequireInside(rom, position, 2);  // the end is looked for at every byte
-    const auto at = static_cast<std::size_t>(position);
-    if (rom.bytes[at] == 0xFF && rom.bytes[at + 1] == 0xFF) {
-      position += 2;
-      break;
-    }
-    ++position;
+  const std::int64_t pairsEnd = ImageSize(rom) - 1;  // where no pair can start
+  if (start < 0 || start >= pairsEnd) {
+    RequireInside(rom, start, 2);
   }
-  Seek(rom, position);
-  return ByteList(rom.bytes.begin() + start, rom.bytes.begin() + position);
+  const std::int64_t budgetEnd = start + ITEM_BYTE_BUDGET;
+  const std::int64_t pair = FindEndPair(rom, start, std::min(budgetEnd, pairsEnd));
+  std::int64_t end = budgetEnd;
+  if (pair < budgetEnd) {
+    if (pair == pairsEnd) {
+      RequireInside(rom, pair, 2);
+    }
+    end = pair + 2;
+  }
+  Seek(rom, end);
+  itemData.insert(itemData.end(), rom.bytes.begin() + start, rom.bytes.begin() + end);
 }
 
 }  // namespace
@@ -61,11 +65,9 @@ void ReadItemPointerTable(RomImage& rom, ItemPointerTable& table) {
 void ReadRoomItems(RomImage& rom, RoomSet& rooms, const ItemPointerTable& table) {
   for (int room = 0; room < ROOM_COUNT; ++room) {
     const auto index = static_cast<std::size_t>(room);
-    rom.reading = Format("item list of room %d", room);
+    SetReading(rom, "item list of room", room);
     Seek(rom, ItemListOffset(table, table.entries.at(index)));
-    ByteList list = ScanItemList(rom);
-    ByteList& itemData = rooms[index].itemData;
-    itemData.insert(itemData.end(), list.begin(), list.end());
+    ScanItemList(rom, rooms[index].itemData);
   }
 }
 

@@ -15,32 +15,39 @@ constexpr int LAYER_SECTIONS = 3;
 constexpr std::uint8_t TRAILING_BYTE = 0xFF;
 constexpr std::uint32_t LABEL_FIELD_SIZE = 16;
 
-// Reads one room's layer data from the position. The data are the bytes
-// passed over, so they are taken from the image in one piece at the end.
-ByteList ScanLayerData(RomImage& rom) {
+// Reads one room's layer data from the position. The pair is looked for at
+// every byte; each byte passed over and each pair found takes one step from
+// the budget. The data are the bytes passed over, taken from the image in
+// one piece at the end and appended to `layerData`.
+void ScanLayerData(RomImage& rom, ByteList& layerData) {
   const std::int64_t start = Tell(rom);
+  const std::int64_t pairsEnd = ImageSize(rom) - 1;  // where no pair can start
   std::int64_t position = start;
-  int sections = 0;
-  for (int budget = LAYER_STEP_BUDGET; budget > 0; --budget) {
-    RequireInside(rom, position, 2);  // the pair is looked for at every byte
-    const auto at = static_cast<std::size_t>(position);
-    if (rom.bytes[at] != 0xFF || rom.bytes[at + 1] != 0xFF) {
-      ++position;
-      continue;
+  std::int64_t budget = LAYER_STEP_BUDGET;
+  for (int sections = 0; sections < LAYER_SECTIONS && budget > 0;) {
+    if (position < 0 || position >= pairsEnd) {
+      RequireInside(rom, position, 2);
     }
-    position += 2;
-    if (++sections < LAYER_SECTIONS) {
-      continue;
+    const std::int64_t budgetEnd = position + budget;
+    const std::int64_t pair = FindEndPair(rom, position, std::min(budgetEnd, pairsEnd));
+    if (pair == budgetEnd) {
+      position = budgetEnd;
+      break;
     }
+    if (pair == pairsEnd) {
+      RequireInside(rom, pair, 2);
+    }
+    budget -= pair - position + 1;
+    position = pair + 2;
+    ++sections;
     // The optional 0xFF behind the last section; at the end of the file it is absent.
-    if (position < ImageSize(rom) &&
+    if (sections == LAYER_SECTIONS && position < ImageSize(rom) &&
         rom.bytes[static_cast<std::size_t>(position)] == TRAILING_BYTE) {
       ++position;
     }
-    break;
   }
   Seek(rom, position);
-  return ByteList(rom.bytes.begin() + start, rom.bytes.begin() + position);
+  layerData.insert(layerData.end(), rom.bytes.begin() + start, rom.bytes.begin() + position);
 }
 
 // Label field and data together; the data of a sound ROM are far shorter.
@@ -75,11 +82,9 @@ void ReadRoomLayers(RomImage& rom, RoomSet& rooms, const LayerPointerTable& tabl
   for (int room = 0; room < ROOM_COUNT; ++room) {
     const auto index = static_cast<std::size_t>(room);
     layerOffsets.at(index) = SnesToPc(table.pointers.at(index));
-    rom.reading = Format("layer data of room %d", room);
+    SetReading(rom, "layer data of room", room);
     Seek(rom, layerOffsets.at(index));
-    ByteList data = ScanLayerData(rom);
-    ByteList& layerData = rooms[index].layerData;
-    layerData.insert(layerData.end(), data.begin(), data.end());
+    ScanLayerData(rom, rooms[index].layerData);
   }
   ReadRoomDoors(rom, rooms, layerOffsets);
 }
@@ -93,7 +98,7 @@ void WriteRoomLayers(RomImage& out, const RoomSet& rooms) {
   for (int room = 0; room < ROOM_COUNT; ++room) {
     const RoomData& data = rooms[static_cast<std::size_t>(room)];
     const std::string label = FormatLabel("Layer Room %d", static_cast<unsigned>(room));
-    out.reading = Format("layer data of room %d", room);
+    SetReading(out, "layer data of room", room);
     AlignTo16(out);
     EnsureNoBankBreach(out, RoomBlockSize(data));
     const std::int64_t labelStart = Tell(out);

@@ -13,7 +13,7 @@ std::uint32_t MessageTableOffset(RomImage& rom) {
 void ReadRoomMessages(RomImage& rom, RoomSet& rooms) {
   Seek(rom, MessageTableOffset(rom));
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    rom.reading = Format("message table entry of room %d", room);
+    SetReading(rom, "message table entry of room", room);
     rooms[room].message = ReadWord(rom);
   }
 }

@@ -1,5 +1,7 @@
 #include "tables/room_sprites.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "rom/block_output.h"
@@ -192,6 +194,26 @@ void CheckLoader(RomImage& rom) {
   }
 }
 
+// One past the list's 0xFF end byte, or past its 32768th byte when it has none.
+std::int64_t SpriteListEnd(const RomImage& rom, std::int64_t start) {
+  const std::int64_t size = ImageSize(rom);
+  if (start < 0 || start >= size) {
+    RequireInside(rom, start, 1);
+  }
+  const std::int64_t limitEnd = start + static_cast<std::int64_t>(SPRITE_LIST_LIMIT);
+  const std::int64_t searchEnd = std::min(limitEnd, size);
+  const std::uint8_t* const bytes = rom.bytes.data();
+  const void* endByte =
+      std::memchr(bytes + start, SPRITE_LIST_END, static_cast<std::size_t>(searchEnd - start));
+  if (endByte != nullptr) {
+    return static_cast<const std::uint8_t*>(endByte) - bytes + 1;
+  }
+  if (searchEnd < limitEnd) {
+    RequireInside(rom, searchEnd, 1);
+  }
+  return limitEnd;
+}
+
 }  // namespace
 
 void ReadSpritePointerTable(RomImage& rom, SpritePointerTable& table) {
@@ -213,15 +235,9 @@ void ReadSpritePointerTable(RomImage& rom, SpritePointerTable& table) {
 void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& table) {
   const std::uint32_t bank = static_cast<std::uint32_t>(table.bank) << 16;
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    rom.reading = Format("sprite list of room %d", room);
+    SetReading(rom, "sprite list of room", room);
     const std::int64_t start = OffsetOf(bank + table.entries.at(room));
-    std::int64_t end = start;
-    for (std::size_t count = 0; count < SPRITE_LIST_LIMIT; ++count) {
-      RequireInside(rom, end, 1);
-      if (rom.bytes[static_cast<std::size_t>(end++)] == SPRITE_LIST_END) {
-        break;
-      }
-    }
+    const std::int64_t end = SpriteListEnd(rom, start);
     Seek(rom, end);
     ByteList& list = rooms[room].spriteData;
     list.insert(list.end(), rom.bytes.begin() + start, rom.bytes.begin() + end);

@@ -28,7 +28,7 @@ std::uint32_t WindowOffset(RomImage& rom, TorchTableView& view, std::size_t wind
 
 std::uint16_t ReadTableWord(RomImage& rom, TorchTableView& view, std::uint32_t index) {
   const std::int64_t windowStart = WindowOffset(rom, view, index / TORCH_WINDOW_SIZE);
-  rom.reading = Format("torch table word at byte %u", index);
+  SetReading(rom, "torch table word at byte", index);
   Seek(rom, windowStart + index % TORCH_WINDOW_SIZE);
   return ReadWord(rom);
 }
