@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -166,9 +165,10 @@ void ApplyPatch(InputReader& input, ByteList& source, ByteList& destination, con
     case 7: {
       const std::int64_t count = input.Byte() * (((operation >> 1) & 7) == 7 ? 256 : 1);
       const std::uint8_t value = input.Byte();
-      for (std::int64_t i = 0; i < count; ++i) {
-        Put(image, at + i, value);
-      }
+      const std::int64_t size = static_cast<std::int64_t>(image.size());
+      const std::int64_t from = std::clamp<std::int64_t>(at, 0, size);
+      const std::int64_t to = std::clamp<std::int64_t>(at + count, 0, size);
+      std::fill(image.begin() + from, image.begin() + std::max(from, to), value);
       break;
     }
     case 3:
@@ -190,11 +190,29 @@ void ApplyPatch(InputReader& input, ByteList& source, ByteList& destination, con
   }
 }
 
-ByteList AsFile(ByteList image, bool copierHeader) {
+// The images are patched in buffers kept from one input to the next, so
+// that an input does not pay for fresh pages of memory.
+struct WorkBuffers {
+  ByteList source;
+  ByteList destination;
+  TransferResult result;
+  TransferResult again;  // the run on the output alone
+};
+
+WorkBuffers& Buffers() {
+  static WorkBuffers buffers = [] {
+    WorkBuffers built;
+    built.source.reserve(MAX_IMAGE_SIZE + fixture::COPIER_HEADER_SIZE);
+    built.destination.reserve(MAX_IMAGE_SIZE + fixture::COPIER_HEADER_SIZE);
+    return built;
+  }();
+  return buffers;
+}
+
+void AddCopierHeader(ByteList& image, bool copierHeader) {
   if (copierHeader) {
     image.insert(image.begin(), fixture::COPIER_HEADER_SIZE, 0x00);
   }
-  return image;
 }
 
 std::string DescribeDifference(const RoomDifference& difference) {
@@ -204,7 +222,7 @@ std::string DescribeDifference(const RoomDifference& difference) {
 
 // The output must read back as written and, when `runAgain`, be reproduced by
 // a run on it alone.
-std::string CheckOutput(const TransferResult& result, bool runAgain) {
+std::string CheckOutput(TransferResult& result, bool runAgain) {
   RoomSet readBack;
   try {
     readBack = ReadBackOutput(result.out);
@@ -220,7 +238,7 @@ std::string CheckOutput(const TransferResult& result, bool runAgain) {
   if (!runAgain) {
     return "";
   }
-  InputRom again = PrepareInputRom("_b.sfc", result.out.bytes);
+  InputRom again = PrepareInputRom("_b.sfc", std::move(result.out.bytes));
   if (again.hasCopierHeader) {
     return "";  // without the signature, a run on it would drop its first 512 bytes
   }
@@ -228,16 +246,44 @@ std::string CheckOutput(const TransferResult& result, bool runAgain) {
   RoomList sourceRooms;
   RoomList destinationRooms;
   FillIdentityRoomLists(sourceRooms, destinationRooms);
+  std::string failure;
   try {
-    const TransferResult second =
-        RunTransferJob(again.image, again.image, sourceRooms, destinationRooms, "__b.sfc");
-    if (second.out.bytes != result.out.bytes) {
-      return "a run on the output alone does not reproduce it";
+    TransferResult& second = Buffers().again;
+    RunTransferJob(again.image, again.image, sourceRooms, destinationRooms, "__b.sfc", second);
+    if (second.out.bytes != again.image.bytes) {
+      failure = "a run on the output alone does not reproduce it";
     }
-  } catch (const std::runtime_error& failure) {
-    return std::string("a run on the output alone fails: ") + failure.what();
+  } catch (const std::runtime_error& error) {
+    failure = std::string("a run on the output alone fails: ") + error.what();
   }
-  return "";
+  result.out.bytes = std::move(again.image.bytes);
+  return failure;
+}
+
+// Runs the job on the prepared files; the buffers get their storage back.
+std::string RunAndCheck(ByteList& sourceFile, ByteList& destinationFile, bool oneRom,
+                        const RoomList& sourceRooms, const RoomList& destinationRooms,
+                        bool runAgain) {
+  InputRom sourceRom = PrepareInputRom("a.sfc", std::move(sourceFile));
+  InputRom destinationRom =
+      PrepareInputRom("b.sfc", oneRom ? ByteList{} : std::move(destinationFile));
+  sourceRom.image.console = nullptr;
+  destinationRom.image.console = nullptr;
+  RomImage& destinationImage = oneRom ? sourceRom.image : destinationRom.image;
+  std::string failure;
+  try {
+    TransferResult& result = Buffers().result;
+    RunTransferJob(sourceRom.image, destinationImage, sourceRooms, destinationRooms, "_b.sfc",
+                   result);
+    failure = CheckOutput(result, runAgain);
+  } catch (const std::runtime_error&) {
+    // refused with its failure line, as the tool may
+  }
+  sourceFile = std::move(sourceRom.image.bytes);
+  if (!oneRom) {
+    destinationFile = std::move(destinationRom.image.bytes);
+  }
+  return failure;
 }
 
 }  // namespace
@@ -262,10 +308,13 @@ std::string CheckTransferJob(const std::uint8_t* data, std::size_t size) {
   for (std::size_t i = 0; i < listLength && !input.AtEnd(); ++i) {
     roomList.push_back(static_cast<char>(input.Byte()));
   }
-  ByteList source = bases.images.at((flags >> 4) & 3);
-  ByteList destination = bases.images.at((flags >> 6) & 3);
+  WorkBuffers& buffers = Buffers();
+  buffers.source.assign(bases.images.at((flags >> 4) & 3).begin(),
+                        bases.images.at((flags >> 4) & 3).end());
+  buffers.destination.assign(bases.images.at((flags >> 6) & 3).begin(),
+                             bases.images.at((flags >> 6) & 3).end());
   while (!input.AtEnd()) {
-    ApplyPatch(input, source, destination, bases);
+    ApplyPatch(input, buffers.source, buffers.destination, bases);
   }
 
   RoomList sourceRooms;
@@ -278,21 +327,10 @@ std::string CheckTransferJob(const std::uint8_t* data, std::size_t size) {
   if (!CheckRoomLists(sourceRooms, destinationRooms)) {
     return "";
   }
-  const bool oneRom = (flags & 4) != 0;
-  InputRom sourceRom = PrepareInputRom("a.sfc", AsFile(std::move(source), (flags & 1) != 0));
-  InputRom destinationRom = PrepareInputRom(
-      "b.sfc", AsFile(oneRom ? ByteList{} : std::move(destination), (flags & 2) != 0));
-  sourceRom.image.console = nullptr;
-  destinationRom.image.console = nullptr;
-  RomImage& destinationImage = oneRom ? sourceRom.image : destinationRom.image;
-  std::optional<TransferResult> result;
-  try {
-    result.emplace(
-        RunTransferJob(sourceRom.image, destinationImage, sourceRooms, destinationRooms, "_b.sfc"));
-  } catch (const std::runtime_error&) {
-    return "";  // refused with its failure line, as the tool may
-  }
-  return CheckOutput(*result, (flags & 8) != 0);
+  AddCopierHeader(buffers.source, (flags & 1) != 0);
+  AddCopierHeader(buffers.destination, (flags & 2) != 0);
+  return RunAndCheck(buffers.source, buffers.destination, (flags & 4) != 0, sourceRooms,
+                     destinationRooms, (flags & 8) != 0);
 }
 
 }  // namespace fuzzing
