@@ -403,7 +403,8 @@ std::string FormatSummary(RomImage& rom, const RomTables& tables, const RoomSet&
                        "pit rooms",
                        totals.chests, totals.pushableBlocks, totals.torchWords, totals.pitRooms));
   text += RelocatedAreaLine(rom, extents);
-  text += "\n" + LimitRows(totals);
+  text += '\n';
+  text += LimitRows(totals);
   return text;
 }
 
@@ -425,6 +426,7 @@ std::string InspectRom(RomImage& rom, const RoomList* rooms) {
   for (const int room : RoomsToShow(rooms)) {
     text += FormatRoomRow(roomSet, shared, room);
   }
-  text += "\n" + FormatSummary(rom, tables, roomSet, extents);
+  text += '\n';
+  text += FormatSummary(rom, tables, roomSet, extents);
   return text;
 }

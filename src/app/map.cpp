@@ -219,8 +219,11 @@ std::string FormatMap(const RomImage& out) {
   for (const MapRow& row : rows) {
     text += FormatBlockRow(row);
   }
-  text += "\n" + FormatBankRows(out, areaEnd);
-  text += "\n" + FormatTotal(out, areaEnd);
-  text += "\n" + FormatLimits(out, rows, areaEnd);
+  text += '\n';
+  text += FormatBankRows(out, areaEnd);
+  text += '\n';
+  text += FormatTotal(out, areaEnd);
+  text += '\n';
+  text += FormatLimits(out, rows, areaEnd);
   return text;
 }
