@@ -42,6 +42,9 @@ std::int64_t ImageSize(const RomImage& image);
 // the image.
 std::int64_t FindEndPair(const RomImage& image, std::int64_t from, std::int64_t to);
 
+// Appends the image's bytes [start, end), which the caller has checked, to `list`.
+void AppendImageBytes(ByteList& list, const RomImage& image, std::int64_t start, std::int64_t end);
+
 // Stops the run unless `count` bytes from `offset` lie inside the image.
 void RequireInside(const RomImage& image, std::int64_t offset, std::int64_t count);
 

@@ -36,7 +36,7 @@ void ScanItemList(RomImage& rom, ByteList& itemData) {
     end = pair + 2;
   }
   Seek(rom, end);
-  itemData.insert(itemData.end(), rom.bytes.begin() + start, rom.bytes.begin() + end);
+  AppendImageBytes(itemData, rom, start, end);
 }
 
 }  // namespace

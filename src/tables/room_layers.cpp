@@ -47,7 +47,7 @@ void ScanLayerData(RomImage& rom, ByteList& layerData) {
     }
   }
   Seek(rom, position);
-  layerData.insert(layerData.end(), rom.bytes.begin() + start, rom.bytes.begin() + position);
+  AppendImageBytes(layerData, rom, start, position);
 }
 
 // Label field and data together; the data of a sound ROM are far shorter.

@@ -239,8 +239,7 @@ void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& ta
     const std::int64_t start = OffsetOf(bank + table.entries.at(room));
     const std::int64_t end = SpriteListEnd(rom, start);
     Seek(rom, end);
-    ByteList& list = rooms[room].spriteData;
-    list.insert(list.end(), rom.bytes.begin() + start, rom.bytes.begin() + end);
+    AppendImageBytes(rooms[room].spriteData, rom, start, end);
   }
 }
 
