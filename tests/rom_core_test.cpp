@@ -104,7 +104,7 @@ TEST(RoomImage, ReadsOutsideTheImageStopTheRunNamingWhatWasRead) {
   RomImage image;
   image.name = "short.sfc";
   image.bytes = {1, 2, 3};
-  image.reading = "pit room list";
+  SetReading(image, "pit room list");
   Seek(image, 2);
   EXPECT_EQ(ReadByte(image), 3);
   try {

@@ -152,13 +152,13 @@ std::vector<int> RoomsToShow(const RoomList* rooms) {
 }
 
 std::uint16_t WordAt(RomImage& rom, std::int64_t offset, const char* what) {
-  rom.reading = what;
+  SetReading(rom, what);
   Seek(rom, offset);
   return ReadWord(rom);
 }
 
 std::uint32_t LongAt(RomImage& rom, std::int64_t offset, const char* what) {
-  rom.reading = what;
+  SetReading(rom, what);
   Seek(rom, offset);
   return ReadLong(rom);
 }
@@ -172,7 +172,7 @@ bool HoldsAt(const RomImage& rom, std::int64_t offset, const std::uint8_t* bytes
 }
 
 bool CallsLoader(RomImage& rom) {
-  rom.reading = "sprite table code";
+  SetReading(rom, "sprite table code");
   Seek(rom, SPRITE_CODE_FIELD);
   return ReadByte(rom) == JSL_OPCODE;
 }

@@ -50,7 +50,7 @@ bool GainedTrailingByte(const ByteList& written, const ByteList& readBack) {
 template <typename Read>
 auto ReadQuietly(RomImage& image, Read read) {
   const std::int64_t position = image.position;
-  std::string reading = image.reading;
+  ReadingName reading = image.reading;
   std::FILE* const console = image.console;
   image.console = nullptr;
   auto restore = [&] {

@@ -12,7 +12,7 @@ void StartOutput(RomImage& out, const std::string& outputName, const RomImage& d
   out.name = outputName;
   out.bytes.clear();
   out.position = 0;
-  out.reading = RomImage{}.reading;
+  out.reading = ReadingName{};
   out.console = destination.console;
   out.placedBlocks.clear();
   out.bytes.reserve(static_cast<std::size_t>(std::max(ImageSize(destination), EXPANDED_ROM_SIZE)));

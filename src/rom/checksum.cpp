@@ -59,7 +59,7 @@ std::uint16_t MirroredByteSum(const ByteList& bytes) {
 
 void FixChecksum(RomImage& image) {
   const std::int64_t position = Tell(image);
-  image.reading = "internal ROM header";
+  SetReading(image, "internal ROM header");
   Seek(image, CHECKSUM_COMPLEMENT_FIELD);
   WriteWord(image, 0xFFFF);
   WriteWord(image, 0x0000);

@@ -1,8 +1,8 @@
 #include "rom/rom_image.h"
 
-#include <charconv>
 #include <cstdarg>
 #include <cstring>
+#include <utility>
 
 #include "rom/failure.h"
 
@@ -15,7 +15,7 @@ constexpr std::int64_t MAX_IMAGE_SIZE = 0x4000000;
 void RequireWritable(const RomImage& image, std::int64_t count) {
   if (image.position < 0 || image.position + count > MAX_IMAGE_SIZE) {
     StopRun(Format("%s: cannot write %s at offset 0x%llX: outside the image.\n", image.name.c_str(),
-                   image.reading.c_str(), static_cast<long long>(image.position)));
+                   DescribeReading(image).c_str(), static_cast<long long>(image.position)));
   }
 }
 
@@ -50,7 +50,7 @@ void RequireInside(const RomImage& image, std::int64_t offset, std::int64_t coun
     StopRun(
         Format("%s: cannot read the %s at offset 0x%llX: it lies outside the file "
                "(0x%llX bytes).\n",
-               image.name.c_str(), image.reading.c_str(), static_cast<long long>(offset),
+               image.name.c_str(), DescribeReading(image).c_str(), static_cast<long long>(offset),
                static_cast<long long>(ImageSize(image))));
   }
 }
@@ -132,12 +132,21 @@ void RecordBlock(RomImage& out, const std::string& name, std::int64_t start, std
   out.placedBlocks.push_back({name, start, end});
 }
 
+void SetReading(RomImage& image, std::string what) {
+  image.reading.text = std::move(what);
+  image.reading.numbered = nullptr;
+}
+
 void SetReading(RomImage& image, const char* what, std::int64_t number) {
-  char digits[24];
-  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
-  image.reading.assign(what);
-  image.reading.push_back(' ');
-  image.reading.append(digits, end.ptr);
+  image.reading.numbered = what;
+  image.reading.number = number;
+}
+
+std::string DescribeReading(const RomImage& image) {
+  if (image.reading.numbered != nullptr) {
+    return Format("%s %lld", image.reading.numbered, static_cast<long long>(image.reading.number));
+  }
+  return image.reading.text;
 }
 
 void Report(const RomImage& image, const std::string& line) {

@@ -22,11 +22,21 @@ struct PlacedBlock {
   std::int64_t end = 0;  // one past the last byte
 };
 
+// What the readers are reading now, for messages: `text`, or when `numbered`
+// is set, that and a number ("layer data of room 5"). The readers name every
+// room and entry they read, so a numbered name is kept as it is given and
+// only put into words when a message needs it.
+struct ReadingName {
+  std::string text = "ROM data";
+  const char* numbered = nullptr;
+  std::int64_t number = 0;
+};
+
 struct RomImage {
   std::string name;  // the file the image came from or goes to, for messages
   ByteList bytes;
   std::int64_t position = 0;
-  std::string reading = "ROM data";       // what the readers are reading now, for messages
+  ReadingName reading;
   std::FILE* console = stdout;            // where progress lines go; nullptr keeps quiet
   std::vector<PlacedBlock> placedBlocks;  // output only: the blocks in the order written
 };
@@ -62,9 +72,10 @@ void WriteText(RomImage& image, const std::string& text);  // characters, no ter
 // Notes a block written at [start, end) in the relocated area.
 void RecordBlock(RomImage& out, const std::string& name, std::int64_t start, std::int64_t end);
 
-// Names what is being read as `what` followed by a number ("layer data of
-// room 5"), reusing the name's storage: the readers do this for every room.
-void SetReading(RomImage& image, const char* what, std::int64_t number);
+// Names what is being read, for the messages of reads that fail.
+void SetReading(RomImage& image, std::string what);
+void SetReading(RomImage& image, const char* what, std::int64_t number);  // "what number"
+std::string DescribeReading(const RomImage& image);
 
 // Prints a progress line on the image's console.
 void Report(const RomImage& image, const std::string& line);

@@ -32,10 +32,10 @@ void WriteAddressField(RomImage& out, std::uint32_t field, std::uint32_t address
 }  // namespace
 
 void ReadRoomChests(RomImage& rom, RoomSet& rooms) {
-  rom.reading = "chest count";
+  SetReading(rom, "chest count");
   Seek(rom, CHEST_COUNT_FIELD);
   const std::uint16_t count = ReadWord(rom);
-  rom.reading = "chest table address";
+  SetReading(rom, "chest table address");
   Seek(rom, CHEST_TABLE_FIELD);
   Seek(rom, SnesToPc(ReadLong(rom)));
   for (std::uint32_t index = 0; index < count; index += CHEST_ENTRY_SIZE) {

@@ -6,7 +6,7 @@
 namespace {
 
 void CheckOpcode(RomImage& rom, std::uint32_t offset, std::uint8_t opcode, const char* field) {
-  rom.reading = Format("code in front of the %s field", field);
+  SetReading(rom, Format("code in front of the %s field", field));
   Seek(rom, offset);
   const std::uint8_t found = ReadByte(rom);
   if (found != opcode) {

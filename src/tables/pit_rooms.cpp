@@ -25,17 +25,17 @@ void ReadRoomPits(RomImage& rom, RoomSet& rooms) {
   for (RoomData& room : rooms.rooms) {
     room.hasPit = 0;
   }
-  rom.reading = "pit room list last index";
+  SetReading(rom, "pit room list last index");
   Seek(rom, PIT_LAST_INDEX_FIELD);
   const std::uint16_t lastIndex = ReadWord(rom);
   if (lastIndex >= EMPTY_LIST_INDEXES) {
     return;
   }
-  rom.reading = "pit room list address";
+  SetReading(rom, "pit room list address");
   Seek(rom, PIT_LIST_FIELD);
   const std::uint32_t listAddress = ReadLong(rom);
 
-  rom.reading = "pit room list";
+  SetReading(rom, "pit room list");
   Seek(rom, SnesToPc(listAddress));
   for (std::uint32_t index = 0; index <= lastIndex; index += 2) {
     const std::uint16_t room = ReadWord(rom);

@@ -14,7 +14,7 @@ void AppendWord(ByteList& list, std::uint16_t word) {
 
 // Reads the entries of one window that lie below `end`, a table byte index.
 void ReadWindow(RomImage& rom, RoomSet& rooms, std::size_t window, std::uint32_t end) {
-  rom.reading = Format("pushable block window %zu address", window);
+  SetReading(rom, Format("pushable block window %zu address", window));
   Seek(rom, PUSHABLE_BLOCK_WINDOW_FIELDS.at(window));
   Seek(rom, SnesToPc(ReadLong(rom)));
   const auto base = static_cast<std::uint32_t>(window) * PUSHABLE_BLOCK_WINDOW_SIZE;
@@ -69,7 +69,7 @@ std::vector<int> RoomsLeftOutOfPushableBlockTable(const RoomSet& rooms) {
 }
 
 void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms) {
-  rom.reading = "pushable block count";
+  SetReading(rom, "pushable block count");
   Seek(rom, PUSHABLE_BLOCK_COUNT_FIELD);
   const std::uint32_t end = std::min<std::uint32_t>(ReadWord(rom), PUSHABLE_BLOCK_TABLE_LIMIT);
   for (std::size_t window = 0; window < PUSHABLE_BLOCK_WINDOW_FIELDS.size(); ++window) {

@@ -23,7 +23,7 @@ constexpr std::array<DoorTableLoad, 4> DOOR_TABLE_LOADS = {{
 }  // namespace
 
 std::optional<std::uint32_t> DoorTableOffset(RomImage& rom) {
-  rom.reading = "door table code";
+  SetReading(rom, "door table code");
   Seek(rom, DOOR_TABLE_LOADS[1].opcodeOffset + 1);
   const std::uint32_t tableAddress = ReadLong(rom);
   for (const DoorTableLoad& load : DOOR_TABLE_LOADS) {
@@ -44,7 +44,7 @@ void ReadRoomDoors(RomImage& rom, RoomSet& rooms,
   if (!tableOffset) {
     return;
   }
-  rom.reading = "door pointer table";
+  SetReading(rom, "door pointer table");
   RequireInside(rom, *tableOffset, DOOR_TABLE_SIZE);
   Seek(rom, *tableOffset);
   for (int room = 0; room < ROOM_COUNT; ++room) {

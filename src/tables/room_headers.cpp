@@ -15,20 +15,20 @@ std::uint32_t HeaderOffset(const HeaderPointerTable& table, std::uint16_t entry)
 }  // namespace
 
 std::uint32_t HeaderTableOffset(RomImage& rom) {
-  rom.reading = "room header table address";
+  SetReading(rom, "room header table address");
   Seek(rom, HEADER_TABLE_FIELD);
   return SnesToPc(ReadLong(rom));
 }
 
 void ReadHeaderPointerTable(RomImage& rom, HeaderPointerTable& table) {
-  rom.reading = "room header bank";
+  SetReading(rom, "room header bank");
   Seek(rom, HEADER_BANK_FIELD);
   table.bank = ReadByte(rom);
   table.tableAddress = 0;
-  rom.reading = "room header table address";
+  SetReading(rom, "room header table address");
   Seek(rom, HEADER_TABLE_FIELD);
   table.tableAddress = ReadLong(rom);
-  rom.reading = "room header pointer table";
+  SetReading(rom, "room header pointer table");
   Seek(rom, SnesToPc(table.tableAddress));
   for (int room = 0; room < SHORT_TABLE_ENTRIES; ++room) {
     table.entries[room] = ReadWord(rom);

@@ -42,20 +42,20 @@ void ScanItemList(RomImage& rom, ByteList& itemData) {
 }  // namespace
 
 std::uint32_t ItemTableOffset(RomImage& rom) {
-  rom.reading = "item table address";
+  SetReading(rom, "item table address");
   Seek(rom, ITEM_TABLE_FIELD);
   return SnesToPc(ReadLong(rom));
 }
 
 void ReadItemPointerTable(RomImage& rom, ItemPointerTable& table) {
-  rom.reading = "item bank";
+  SetReading(rom, "item bank");
   Seek(rom, ITEM_BANK_FIELD);
   table.bank = ReadByte(rom);
   table.tableAddress = 0;
-  rom.reading = "item table address";
+  SetReading(rom, "item table address");
   Seek(rom, ITEM_TABLE_FIELD);
   table.tableAddress = ReadLong(rom);
-  rom.reading = "item pointer table";
+  SetReading(rom, "item pointer table");
   Seek(rom, SnesToPc(table.tableAddress));
   for (std::uint16_t& entry : table.entries) {
     entry = ReadWord(rom);
@@ -84,7 +84,7 @@ void WriteRoomItems(RomImage& out, const RoomSet& rooms) {
     uiDataSize += static_cast<std::uint32_t>(labels.back().size() + list + PaddingTo16(list));
   }
 
-  out.reading = "item block";
+  SetReading(out, "item block");
   Seek(out, start);
   AlignTo16(out);
   Report(out, Format("WriteRoomItems(): uiDataSize = %X\n", uiDataSize));

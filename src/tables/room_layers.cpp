@@ -60,17 +60,17 @@ std::uint32_t RoomBlockSize(const RoomData& data) {
 }  // namespace
 
 std::uint32_t LayerTableOffset(RomImage& rom) {
-  rom.reading = "layer table address";
+  SetReading(rom, "layer table address");
   Seek(rom, LAYER_TABLE_FIELD);
   return SnesToPc(ReadLong(rom));
 }
 
 void ReadLayerPointerTable(RomImage& rom, LayerPointerTable& table) {
   table.tableAddress = 0;
-  rom.reading = "layer table address";
+  SetReading(rom, "layer table address");
   Seek(rom, LAYER_TABLE_FIELD);
   table.tableAddress = ReadLong(rom);
-  rom.reading = "layer pointer table";
+  SetReading(rom, "layer pointer table");
   Seek(rom, SnesToPc(table.tableAddress));
   for (std::uint32_t& pointer : table.pointers) {
     pointer = ReadLong(rom);

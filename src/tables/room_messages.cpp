@@ -4,7 +4,7 @@
 #include "rom/snes_address.h"
 
 std::uint32_t MessageTableOffset(RomImage& rom) {
-  rom.reading = "message table address";
+  SetReading(rom, "message table address");
   Seek(rom, MESSAGE_TABLE_FIELD);
   const std::uint32_t address = ReadWord(rom);
   return SnesToPc((MESSAGE_TABLE_BANK << 16) + address);

@@ -32,15 +32,15 @@ std::int64_t OffsetOf(std::uint32_t address) {
 }
 
 std::int64_t LoaderOffset(RomImage& rom) {
-  rom.reading = "sprite pointer loader address";
+  SetReading(rom, "sprite pointer loader address");
   Seek(rom, SPRITE_CODE_FIELD + 1);
   return OffsetOf(ReadLong(rom));
 }
 
 void ReadLoaderForm(RomImage& rom, SpritePointerTable& table) {
-  rom.reading = "sprite pointer loader address";
+  SetReading(rom, "sprite pointer loader address");
   const std::uint32_t uiJumpTarget = ReadLong(rom);
-  rom.reading = "sprite pointer loader";
+  SetReading(rom, "sprite pointer loader");
   Seek(rom, OffsetOf(uiJumpTarget) + SPRITE_LOADER_BANK_BYTE);
   table.bank = ReadByte(rom);
   Seek(rom, OffsetOf(uiJumpTarget) + SPRITE_LOADER_TABLE_BYTE);
@@ -51,7 +51,7 @@ void ReadLoaderForm(RomImage& rom, SpritePointerTable& table) {
 }
 
 void ReadGameForm(RomImage& rom, SpritePointerTable& table) {
-  rom.reading = "sprite table address";
+  SetReading(rom, "sprite table address");
   Seek(rom, GAME_SPRITE_TABLE_FIELD);
   table.bank = GAME_SPRITE_BANK;
   table.tableAddress = ReadWord(rom) + (static_cast<std::uint32_t>(GAME_SPRITE_BANK) << 16);
@@ -158,7 +158,7 @@ bool HoldsBytes(RomImage& image, std::int64_t offset, const std::array<std::uint
 // the loader set, so its operand must name the masks in the sprite block.
 void PointDeathCheckAtMasks(RomImage& out, std::int64_t masks) {
   const std::int64_t end = Tell(out);
-  out.reading = "enemy death check code";
+  SetReading(out, "enemy death check code");
   if (HoldsBytes(out, DEATH_MASK_CODE, DEATH_MASK_SIGNATURE)) {
     Seek(out, DEATH_MASK_OPERAND);
     WriteWord(out, Low16(SnesOf(masks)));
@@ -176,7 +176,7 @@ void PointDeathCheckAtMasks(RomImage& out, std::int64_t masks) {
 
 void CheckLoader(RomImage& rom) {
   const std::int64_t loader = LoaderOffset(rom);
-  rom.reading = "sprite pointer loader";
+  SetReading(rom, "sprite pointer loader");
   RequireInside(rom, loader, SPRITE_LOADER_SIZE);
   Seek(rom, loader);
   for (std::size_t index = 0; index < SPRITE_LOADER_SIZE; ++index) {
@@ -218,14 +218,14 @@ std::int64_t SpriteListEnd(const RomImage& rom, std::int64_t start) {
 
 void ReadSpritePointerTable(RomImage& rom, SpritePointerTable& table) {
   table = SpritePointerTable{};
-  rom.reading = "sprite table code";
+  SetReading(rom, "sprite table code");
   Seek(rom, SPRITE_CODE_FIELD);
   if (ReadByte(rom) == JSL_OPCODE) {
     ReadLoaderForm(rom, table);
   } else {
     ReadGameForm(rom, table);
   }
-  rom.reading = "sprite pointer table";
+  SetReading(rom, "sprite pointer table");
   Seek(rom, OffsetOf(table.tableAddress));
   for (std::uint16_t& entry : table.entries) {
     entry = ReadWord(rom);
@@ -245,7 +245,7 @@ void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& ta
 
 void WriteRoomSprites(RomImage& out, const RoomSet& rooms) {
   const SpriteBlocks blocks = BuildSpriteBlocks(rooms);
-  out.reading = "sprite block";
+  SetReading(out, "sprite block");
   const std::int64_t start = PlaceSpriteBlock(out, blocks.size);
 
   WriteStreamedLabel(out, TABLE_LABEL);
@@ -275,7 +275,7 @@ void WriteRoomSprites(RomImage& out, const RoomSet& rooms) {
 }
 
 void CheckSpriteCode(RomImage& rom) {
-  rom.reading = "sprite table code";
+  SetReading(rom, "sprite table code");
   Seek(rom, SPRITE_CODE_FIELD);
   const std::uint8_t first = ReadByte(rom);
   if (first == JSL_OPCODE) {

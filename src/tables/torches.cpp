@@ -19,7 +19,7 @@ struct TorchTableView {
 std::uint32_t WindowOffset(RomImage& rom, TorchTableView& view, std::size_t window) {
   std::optional<std::uint32_t>& offset = view.windowOffsets.at(window);
   if (!offset) {
-    rom.reading = Format("torch table window %zu address", window);
+    SetReading(rom, Format("torch table window %zu address", window));
     Seek(rom, TORCH_WINDOW_FIELDS.at(window));
     offset = SnesToPc(ReadLong(rom));
   }
@@ -100,7 +100,7 @@ std::vector<int> RoomsLeftOutOfTorchTable(const RoomSet& rooms) {
 }
 
 void ReadRoomTorches(RomImage& rom, RoomSet& rooms) {
-  rom.reading = "torch table count";
+  SetReading(rom, "torch table count");
   Seek(rom, TORCH_COUNT_FIELD);
   TorchTableView view;
   view.size = std::min<std::uint32_t>(ReadWord(rom), TORCH_TABLE_LIMIT);
