@@ -133,6 +133,7 @@ bool Overlap(std::int64_t first, std::int64_t firstSize, std::int64_t second,
 // code the tool reads or patches: one write would destroy the other.
 void CheckTablesApart(RomImage& destination) {
   const std::vector<InPlaceTable> tables = InPlaceTables(destination);
+  const std::vector<CodeBytes> codeBytes = CodeTheToolUses();
   for (std::size_t i = 0; i < tables.size(); ++i) {
     for (std::size_t j = i + 1; j < tables.size(); ++j) {
       if (Overlap(tables[i].offset, tables[i].size, tables[j].offset, tables[j].size)) {
@@ -143,7 +144,7 @@ void CheckTablesApart(RomImage& destination) {
             tables[j].name, static_cast<long long>(tables[j].offset)));
       }
     }
-    for (const CodeBytes& code : CodeTheToolUses()) {
+    for (const CodeBytes& code : codeBytes) {
       if (Overlap(tables[i].offset, tables[i].size, code.offset, code.size)) {
         StopRun(Format(
             "%s: the %s at offset 0x%llX overlaps the game's %s at offset 0x%llX; "

@@ -23,15 +23,17 @@ void EnsureNoBankBreach(RomImage& out, std::uint32_t size) {
   }
 }
 
+namespace {
+
+std::size_t RoundUpTo16(std::size_t size) { return (size + 15) / 16 * 16; }
+
+}  // namespace
+
 void AppendLabel(ByteList& list, const std::string& text) {
   list.insert(list.end(), text.begin(), text.end());
 }
 
-void PadTo16(ByteList& list) {
-  while (list.size() % 16 != 0) {
-    list.push_back(0x00);
-  }
-}
+void PadTo16(ByteList& list) { list.resize(RoundUpTo16(list.size()), 0x00); }
 
 std::string FormatLabel(const char* format, unsigned value) {
   char buffer[LABEL_BUFFER_SIZE];
@@ -41,6 +43,7 @@ std::string FormatLabel(const char* format, unsigned value) {
 
 ByteList LabelBlock(const std::string& text) {
   ByteList block;
+  block.reserve(RoundUpTo16(text.size()));
   AppendLabel(block, text);
   PadTo16(block);
   return block;

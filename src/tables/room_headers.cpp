@@ -60,10 +60,14 @@ void WriteRoomHeaders(RomImage& out, const RoomSet& rooms) {
 
   std::vector<ByteList> labels;
   std::vector<ByteList> fields;
+  labels.reserve(ROOM_COUNT);
+  fields.reserve(ROOM_COUNT);
   std::uint32_t uiDataSize = 0;
   for (int room = 0; room < ROOM_COUNT; ++room) {
     labels.push_back(LabelBlock(FormatLabel("Header Room %d", room)));
-    ByteList field(rooms[room].header.begin(), rooms[room].header.end());
+    ByteList field;
+    field.reserve(16);
+    field.assign(rooms[room].header.begin(), rooms[room].header.end());
     PadTo16(field);
     uiDataSize += static_cast<std::uint32_t>(labels.back().size() + field.size());
     fields.push_back(std::move(field));

@@ -77,6 +77,7 @@ void WriteRoomItems(RomImage& out, const RoomSet& rooms) {
 
   // The lists are written from the room set with their padding, not copied.
   std::vector<ByteList> labels;
+  labels.reserve(ROOM_COUNT);
   std::uint32_t uiDataSize = 0;
   for (int room = 0; room < ROOM_COUNT; ++room) {
     labels.push_back(LabelBlock(FormatLabel("Items Room %d", static_cast<unsigned>(room))));

@@ -67,6 +67,7 @@ std::size_t PaddingTo16(std::size_t size) { return (16 - size % 16) % 16; }
 
 SpriteBlocks BuildSpriteBlocks(const RoomSet& rooms) {
   SpriteBlocks blocks;
+  blocks.labels.reserve(ROOM_COUNT);
   for (int room = 0; room < ROOM_COUNT; ++room) {
     blocks.labels.push_back(LabelBlock(FormatLabel("Sprites Room %d", room)));
     const std::size_t list = rooms[room].spriteData.size();
