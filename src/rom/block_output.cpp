@@ -1,5 +1,6 @@
 #include "rom/block_output.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "rom/failure.h"
@@ -47,4 +48,19 @@ ByteList LabelBlock(const std::string& text) {
   AppendLabel(block, text);
   PadTo16(block);
   return block;
+}
+
+RoomLabel FormatRoomLabel(const char* format, unsigned value) {
+  RoomLabel label;
+  const int length = std::snprintf(label.text.data(), label.text.size(), format, value);
+  label.length = std::min(static_cast<std::size_t>(length > 0 ? length : 0), label.text.size() - 1);
+  return label;
+}
+
+std::size_t LabelBlockSize(const RoomLabel& label) { return RoundUpTo16(label.length); }
+
+void WriteLabelBlock(RomImage& out, const RoomLabel& label) {
+  static constexpr std::uint8_t ZEROS[16] = {};
+  WriteBytes(out, reinterpret_cast<const std::uint8_t*>(label.text.data()), label.length);
+  WriteBytes(out, ZEROS, LabelBlockSize(label) - label.length);
 }

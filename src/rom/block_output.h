@@ -3,6 +3,7 @@
 // short ASCII label.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -31,3 +32,18 @@ std::string FormatLabel(const char* format, unsigned value);
 
 // The label characters padded with 0x00 to a multiple of 16.
 ByteList LabelBlock(const std::string& text);
+
+// A per-room label ("Sprites Room 319") kept in place, for the writers that
+// size all 320 rooms' labels before writing them.
+struct RoomLabel {
+  std::array<char, LABEL_BUFFER_SIZE> text{};
+  std::size_t length = 0;
+};
+
+RoomLabel FormatRoomLabel(const char* format, unsigned value);
+
+// The size of the label's block: its characters padded with 0x00 to a multiple of 16.
+std::size_t LabelBlockSize(const RoomLabel& label);
+
+// Writes the label's block at the position.
+void WriteLabelBlock(RomImage& out, const RoomLabel& label);

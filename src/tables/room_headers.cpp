@@ -54,23 +54,23 @@ void ReadRoomHeaders(RomImage& rom, RoomSet& rooms, const HeaderPointerTable& ta
   }
 }
 
+namespace {
+
+constexpr std::size_t HEADER_FIELD_SIZE = 16;  // the 14 header bytes padded to 16
+constexpr std::uint8_t ZEROS[HEADER_FIELD_SIZE] = {};
+
+}  // namespace
+
 void WriteRoomHeaders(RomImage& out, const RoomSet& rooms) {
   const std::int64_t start = Tell(out);
   const std::uint32_t tableOffset = HeaderTableOffset(out);
 
-  std::vector<ByteList> labels;
-  std::vector<ByteList> fields;
+  std::vector<RoomLabel> labels;
   labels.reserve(ROOM_COUNT);
-  fields.reserve(ROOM_COUNT);
   std::uint32_t uiDataSize = 0;
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    labels.push_back(LabelBlock(FormatLabel("Header Room %d", room)));
-    ByteList field;
-    field.reserve(16);
-    field.assign(rooms[room].header.begin(), rooms[room].header.end());
-    PadTo16(field);
-    uiDataSize += static_cast<std::uint32_t>(labels.back().size() + field.size());
-    fields.push_back(std::move(field));
+    labels.push_back(FormatRoomLabel("Header Room %d", room));
+    uiDataSize += static_cast<std::uint32_t>(LabelBlockSize(labels.back()) + HEADER_FIELD_SIZE);
   }
 
   Seek(out, start);
@@ -83,12 +83,14 @@ void WriteRoomHeaders(RomImage& out, const RoomSet& rooms) {
   WriteByte(out, static_cast<std::uint8_t>(blockStart / BANK_SIZE));
   Seek(out, blockStart);
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    WriteBytes(out, labels[room]);
+    WriteLabelBlock(out, labels[room]);
     const std::int64_t fieldStart = Tell(out);
     Seek(out, tableOffset + 2 * room);
     WriteWord(out, static_cast<std::uint16_t>(PcToSnes(static_cast<std::uint32_t>(fieldStart))));
     Seek(out, fieldStart);
-    WriteBytes(out, fields[room]);
+    const auto& header = rooms[room].header;
+    WriteBytes(out, header.data(), header.size());
+    WriteBytes(out, ZEROS, HEADER_FIELD_SIZE - header.size());
   }
   RecordBlock(out, "Room headers", blockStart, Tell(out));
 }

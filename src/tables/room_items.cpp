@@ -76,13 +76,14 @@ void WriteRoomItems(RomImage& out, const RoomSet& rooms) {
   const std::uint32_t tableOffset = ItemTableOffset(out);
 
   // The lists are written from the room set with their padding, not copied.
-  std::vector<ByteList> labels;
+  std::vector<RoomLabel> labels;
   labels.reserve(ROOM_COUNT);
   std::uint32_t uiDataSize = 0;
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    labels.push_back(LabelBlock(FormatLabel("Items Room %d", static_cast<unsigned>(room))));
+    labels.push_back(FormatRoomLabel("Items Room %d", static_cast<unsigned>(room)));
     const std::size_t list = rooms[static_cast<std::size_t>(room)].itemData.size();
-    uiDataSize += static_cast<std::uint32_t>(labels.back().size() + list + PaddingTo16(list));
+    uiDataSize +=
+        static_cast<std::uint32_t>(LabelBlockSize(labels.back()) + list + PaddingTo16(list));
   }
 
   SetReading(out, "item block");
@@ -96,7 +97,7 @@ void WriteRoomItems(RomImage& out, const RoomSet& rooms) {
   WriteByte(out, static_cast<std::uint8_t>(blockStart / BANK_SIZE));
   Seek(out, blockStart);
   for (std::size_t room = 0; room < labels.size(); ++room) {
-    WriteBytes(out, labels[room]);
+    WriteLabelBlock(out, labels[room]);
     const std::int64_t fieldStart = Tell(out);
     Seek(out, static_cast<std::int64_t>(tableOffset) + 2 * static_cast<std::int64_t>(room));
     WriteWord(out, static_cast<std::uint16_t>(PcToSnes(static_cast<std::uint32_t>(fieldStart))));

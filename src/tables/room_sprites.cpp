@@ -59,7 +59,7 @@ void ReadGameForm(RomImage& rom, SpritePointerTable& table) {
 
 // The lists are written from the room set with their padding, not copied.
 struct SpriteBlocks {
-  std::vector<ByteList> labels;
+  std::vector<RoomLabel> labels;
   std::uint32_t size = FIXED_BLOCK_SIZE;
 };
 
@@ -69,10 +69,10 @@ SpriteBlocks BuildSpriteBlocks(const RoomSet& rooms) {
   SpriteBlocks blocks;
   blocks.labels.reserve(ROOM_COUNT);
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    blocks.labels.push_back(LabelBlock(FormatLabel("Sprites Room %d", room)));
+    blocks.labels.push_back(FormatRoomLabel("Sprites Room %d", room));
     const std::size_t list = rooms[room].spriteData.size();
     blocks.size +=
-        static_cast<std::uint32_t>(blocks.labels.back().size() + list + PaddingTo16(list));
+        static_cast<std::uint32_t>(LabelBlockSize(blocks.labels.back()) + list + PaddingTo16(list));
   }
   return blocks;
 }
@@ -107,7 +107,7 @@ std::int64_t WriteRoomLists(RomImage& out, const RoomSet& rooms, const SpriteBlo
   static constexpr std::uint8_t ZEROS[16] = {};
   std::int64_t list = Tell(out);
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    WriteBytes(out, blocks.labels.at(room));
+    WriteLabelBlock(out, blocks.labels.at(room));
     list = Tell(out);
     Seek(out, table + 2 * room);
     WriteWord(out, Low16(SnesOf(list)));
