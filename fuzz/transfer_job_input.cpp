@@ -202,6 +202,7 @@ struct WorkBuffers {
   ByteList destinationWithHeader;
   TransferResult result;
   TransferResult again;  // the run on the output alone
+  RoomSet readBack;
 };
 
 WorkBuffers& Buffers() {
@@ -239,9 +240,9 @@ std::string DescribeDifference(const RoomDifference& difference) {
 // The output must read back as written and, when `runAgain`, be reproduced by
 // a run on it alone.
 std::string CheckOutput(TransferResult& result, bool runAgain) {
-  RoomSet readBack;
+  RoomSet& readBack = Buffers().readBack;
   try {
-    readBack = ReadBackOutput(result.out);
+    ReadBackOutput(result.out, readBack);
   } catch (const std::runtime_error& failure) {
     return std::string("the output does not read back: ") + failure.what();
   }

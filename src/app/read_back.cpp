@@ -140,12 +140,18 @@ void CompareRoom(int room, const RoomData& written, const RoomData& readBack,
 
 }  // namespace
 
-RoomSet ReadBackOutput(RomImage& out) {
-  return ReadQuietly(out, [&] {
-    RoomSet rooms;
+void ReadBackOutput(RomImage& out, RoomSet& rooms) {
+  ReadQuietly(out, [&] {
+    EmptyRoomSet(rooms);
     ReadAllRooms(out, rooms);
-    return rooms;
+    return true;
   });
+}
+
+RoomSet ReadBackOutput(RomImage& out) {
+  RoomSet rooms;
+  ReadBackOutput(out, rooms);
+  return rooms;
 }
 
 std::vector<RoomDifference> CompareReadBack(const RoomSet& written, const RoomSet& readBack,

@@ -29,6 +29,8 @@ struct RoomDifference {
 // printing nothing; its position is left as it was. A read that fails stops
 // the run like any read.
 RoomSet ReadBackOutput(RomImage& out);
+// The same into `rooms`, whose lists' storage is reused.
+void ReadBackOutput(RomImage& out, RoomSet& rooms);
 
 // Every difference between what was written and what reads back, room by
 // room in ascending order, in the order of the kinds above.

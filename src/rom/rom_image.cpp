@@ -132,8 +132,14 @@ void RecordBlock(RomImage& out, const std::string& name, std::int64_t start, std
   out.placedBlocks.push_back({name, start, end});
 }
 
-void SetReading(RomImage& image, std::string what) {
-  image.reading.text = std::move(what);
+// The name's storage is reused: most names fit in what an earlier one left.
+void SetReading(RomImage& image, const char* what) {
+  image.reading.text.assign(what);
+  image.reading.numbered = nullptr;
+}
+
+void SetReading(RomImage& image, const std::string& what) {
+  image.reading.text.assign(what);
   image.reading.numbered = nullptr;
 }
 

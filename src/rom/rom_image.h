@@ -73,7 +73,8 @@ void WriteText(RomImage& image, const std::string& text);  // characters, no ter
 void RecordBlock(RomImage& out, const std::string& name, std::int64_t start, std::int64_t end);
 
 // Names what is being read, for the messages of reads that fail.
-void SetReading(RomImage& image, std::string what);
+void SetReading(RomImage& image, const char* what);
+void SetReading(RomImage& image, const std::string& what);
 void SetReading(RomImage& image, const char* what, std::int64_t number);  // "what number"
 std::string DescribeReading(const RomImage& image);
 

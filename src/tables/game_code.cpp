@@ -1,12 +1,28 @@
 #include "tables/game_code.h"
 
+#include <array>
+#include <string>
+
 #include "rom/failure.h"
 #include "tables/room_sprites.h"
 
 namespace {
 
-void CheckOpcode(RomImage& rom, std::uint32_t offset, std::uint8_t opcode, const char* field) {
-  SetReading(rom, Format("code in front of the %s field", field));
+// "code in front of the header table field" and so on, in the checks' order.
+const std::string& CodeName(std::size_t check) {
+  static const std::array<std::string, GAME_CODE_CHECKS.size()> names = [] {
+    std::array<std::string, GAME_CODE_CHECKS.size()> built;
+    for (std::size_t i = 0; i < built.size(); ++i) {
+      built[i] = Format("code in front of the %s field", GAME_CODE_CHECKS[i].field);
+    }
+    return built;
+  }();
+  return names.at(check);
+}
+
+void CheckOpcode(RomImage& rom, std::size_t check) {
+  const auto [offset, opcode, field] = GAME_CODE_CHECKS.at(check);
+  SetReading(rom, CodeName(check));
   Seek(rom, offset);
   const std::uint8_t found = ReadByte(rom);
   if (found != opcode) {
@@ -20,8 +36,8 @@ void CheckOpcode(RomImage& rom, std::uint32_t offset, std::uint8_t opcode, const
 }  // namespace
 
 void CheckGameCode(RomImage& rom) {
-  for (const OpcodeCheck& check : GAME_CODE_CHECKS) {
-    CheckOpcode(rom, check.offset, check.opcode, check.field);
+  for (std::size_t check = 0; check < GAME_CODE_CHECKS.size(); ++check) {
+    CheckOpcode(rom, check);
   }
   CheckSpriteCode(rom);
 }
