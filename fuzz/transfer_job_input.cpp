@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "app/read_back.h"
@@ -126,15 +127,51 @@ std::int64_t Place(InputReader& input, const ByteList& image, const Bases& bases
   return base + input.Distance();
 }
 
-void Put(ByteList& image, std::int64_t offset, std::uint8_t value) {
-  if (offset >= 0 && offset < static_cast<std::int64_t>(image.size())) {
-    image[static_cast<std::size_t>(offset)] = value;
+// An image being patched, kept from one input to the next: the next input
+// starts from its base again by copying back only the bytes this one wrote,
+// so that an input does not pay for copying whole images. Copies are made
+// with memcpy: under AddressSanitizer, the memmove of std::copy is a byte loop.
+struct WorkImage {
+  ByteList bytes;
+  std::size_t base = 0;
+  bool reshaped = true;  // cut, extended or stripped: copied whole next time
+  std::vector<std::pair<std::int64_t, std::int64_t>> written;  // [from, to) since the copy
+};
+
+void CopyInto(ByteList& buffer, std::size_t at, const ByteList& bytes) {
+  buffer.resize(at + bytes.size());
+  std::memcpy(buffer.data() + at, bytes.data(), bytes.size());
+}
+
+void StartFrom(WorkImage& image, const Bases& bases, std::size_t base) {
+  const ByteList& original = bases.images.at(base);
+  if (image.reshaped || image.base != base || image.bytes.size() != original.size()) {
+    CopyInto(image.bytes, 0, original);
+  } else {
+    for (const auto& [from, to] : image.written) {
+      std::memcpy(image.bytes.data() + from, original.data() + from,
+                  static_cast<std::size_t>(to - from));
+    }
+  }
+  image.base = base;
+  image.reshaped = false;
+  image.written.clear();
+}
+
+// Fills [from, to), cut to the image, with `value`.
+void Fill(WorkImage& image, std::int64_t from, std::int64_t to, std::uint8_t value) {
+  const auto size = static_cast<std::int64_t>(image.bytes.size());
+  from = std::clamp<std::int64_t>(from, 0, size);
+  to = std::clamp<std::int64_t>(to, from, size);
+  if (from < to) {
+    std::memset(image.bytes.data() + from, value, static_cast<std::size_t>(to - from));
+    image.written.emplace_back(from, to);
   }
 }
 
-void PutValue(ByteList& image, std::int64_t offset, std::uint32_t value, int width) {
+void PutValue(WorkImage& image, std::int64_t offset, std::uint32_t value, int width) {
   for (int i = 0; i < width; ++i) {
-    Put(image, offset + i, static_cast<std::uint8_t>((value >> (8 * i)) & 0xFF));
+    Fill(image, offset + i, offset + i + 1, static_cast<std::uint8_t>((value >> (8 * i)) & 0xFF));
   }
 }
 
@@ -143,61 +180,68 @@ std::uint32_t SnesAddressOf(std::int64_t offset) {
   return ((clamped / 0x8000) << 16) | 0x8000 | (clamped % 0x8000);
 }
 
-void Resize(ByteList& image, std::int64_t size, std::uint8_t fill) {
+void Resize(WorkImage& image, std::int64_t size, std::uint8_t fill) {
   if (size >= 0 && static_cast<std::size_t>(size) <= MAX_IMAGE_SIZE) {
-    image.resize(static_cast<std::size_t>(size), fill);
+    image.bytes.resize(static_cast<std::size_t>(size), fill);
+    image.reshaped = true;
   }
 }
 
-void ApplyPatch(InputReader& input, ByteList& source, ByteList& destination, const Bases& bases) {
+void ApplyPatch(InputReader& input, WorkImage& source, WorkImage& destination, const Bases& bases) {
   const std::uint8_t operation = input.Byte();
-  ByteList& image = (operation & 1) != 0 ? destination : source;
-  const std::int64_t at = Place(input, image, bases);
+  WorkImage& image = (operation & 1) != 0 ? destination : source;
+  const std::int64_t at = Place(input, image.bytes, bases);
   switch ((operation >> 1) & 7) {
     case 0:
     case 1: {
       const std::uint8_t count = input.Byte();
       for (std::uint8_t i = 0; i < count && !input.AtEnd(); ++i) {
-        Put(image, at + i, input.Byte());
+        Fill(image, at + i, at + i + 1, input.Byte());
       }
       break;
     }
     case 2:
     case 7: {
       const std::int64_t count = input.Byte() * (((operation >> 1) & 7) == 7 ? 256 : 1);
-      const std::uint8_t value = input.Byte();
-      const std::int64_t size = static_cast<std::int64_t>(image.size());
-      const std::int64_t from = std::clamp<std::int64_t>(at, 0, size);
-      const std::int64_t to = std::clamp<std::int64_t>(at + count, 0, size);
-      std::fill(image.begin() + from, image.begin() + std::max(from, to), value);
+      Fill(image, at, at + count, input.Byte());
       break;
     }
     case 3:
-      PutValue(image, at, SnesAddressOf(Place(input, image, bases)), 3);
+      PutValue(image, at, SnesAddressOf(Place(input, image.bytes, bases)), 3);
       break;
     case 4:
-      PutValue(image, at, SnesAddressOf(Place(input, image, bases)) & 0xFFFF, 2);
+      PutValue(image, at, SnesAddressOf(Place(input, image.bytes, bases)) & 0xFFFF, 2);
       break;
     case 5:
-      if (at < static_cast<std::int64_t>(image.size())) {
+      if (at < static_cast<std::int64_t>(image.bytes.size())) {
         Resize(image, at, 0);
       }
       break;
     default:
-      if (at > static_cast<std::int64_t>(image.size())) {
+      if (at > static_cast<std::int64_t>(image.bytes.size())) {
         Resize(image, at, input.Byte());
       }
       break;
   }
 }
 
-// The images are patched in buffers kept from one input to the next, so
-// that an input does not pay for fresh pages of memory.
-// Copies are made with memcpy: under AddressSanitizer, the memmove of
-// std::copy is a byte loop.
+// Every list of the room sets kept from one input to the next is given
+// storage up front: a list that grows then frees what it had, so an input
+// that grows one does not look to the fuzzer like a leak.
+void GiveListsStorage(RoomSet& rooms) {
+  for (RoomData& room : rooms.rooms) {
+    room.layerData.reserve(16);
+    room.spriteData.reserve(16);
+    room.itemData.reserve(16);
+    room.pushableBlocks.reserve(4);
+    room.torches.reserve(4);
+    room.chests.reserve(4);
+  }
+}
+
 struct WorkBuffers {
-  ByteList source;
-  ByteList destination;
+  WorkImage source;
+  WorkImage destination;
   ByteList sourceWithHeader;
   ByteList destinationWithHeader;
   TransferResult result;
@@ -208,18 +252,17 @@ struct WorkBuffers {
 WorkBuffers& Buffers() {
   static WorkBuffers buffers = [] {
     WorkBuffers built;
-    for (ByteList* buffer : {&built.source, &built.destination, &built.sourceWithHeader,
+    for (ByteList* buffer : {&built.source.bytes, &built.destination.bytes, &built.sourceWithHeader,
                              &built.destinationWithHeader}) {
       buffer->reserve(MAX_IMAGE_SIZE + fixture::COPIER_HEADER_SIZE);
+    }
+    for (RoomSet* rooms : {&built.result.sourceSet, &built.result.destinationSet,
+                           &built.again.sourceSet, &built.again.destinationSet, &built.readBack}) {
+      GiveListsStorage(*rooms);
     }
     return built;
   }();
   return buffers;
-}
-
-void CopyInto(ByteList& buffer, std::size_t at, const ByteList& bytes) {
-  buffer.resize(at + bytes.size());
-  std::memcpy(buffer.data() + at, bytes.data(), bytes.size());
 }
 
 // The image as a file: behind a copier header of 512 zero bytes, or as it is.
@@ -326,8 +369,8 @@ std::string CheckTransferJob(const std::uint8_t* data, std::size_t size) {
     roomList.push_back(static_cast<char>(input.Byte()));
   }
   WorkBuffers& buffers = Buffers();
-  CopyInto(buffers.source, 0, bases.images.at((flags >> 4) & 3));
-  CopyInto(buffers.destination, 0, bases.images.at((flags >> 6) & 3));
+  StartFrom(buffers.source, bases, (flags >> 4) & 3);
+  StartFrom(buffers.destination, bases, (flags >> 6) & 3);
   while (!input.AtEnd()) {
     ApplyPatch(input, buffers.source, buffers.destination, bases);
   }
@@ -342,9 +385,16 @@ std::string CheckTransferJob(const std::uint8_t* data, std::size_t size) {
   if (!CheckRoomLists(sourceRooms, destinationRooms)) {
     return "";
   }
-  return RunAndCheck(AsFile(buffers.source, buffers.sourceWithHeader, (flags & 1) != 0),
-                     AsFile(buffers.destination, buffers.destinationWithHeader, (flags & 2) != 0),
-                     (flags & 4) != 0, sourceRooms, destinationRooms, (flags & 8) != 0);
+  const std::size_t sourceSize = buffers.source.bytes.size();
+  const std::size_t destinationSize = buffers.destination.bytes.size();
+  const std::string failure = RunAndCheck(
+      AsFile(buffers.source.bytes, buffers.sourceWithHeader, (flags & 1) != 0),
+      AsFile(buffers.destination.bytes, buffers.destinationWithHeader, (flags & 2) != 0),
+      (flags & 4) != 0, sourceRooms, destinationRooms, (flags & 8) != 0);
+  // An image without the signature lost its first 512 bytes as a copier header.
+  buffers.source.reshaped |= buffers.source.bytes.size() != sourceSize;
+  buffers.destination.reshaped |= buffers.destination.bytes.size() != destinationSize;
+  return failure;
 }
 
 }  // namespace fuzzing
