@@ -277,6 +277,14 @@ std::vector<RoomDataCase> RoomDataCases() {
          rom[fixture::HEADER_BANK_FIELD] = 0x1F;  // every header now in bank 0x1F
        },
        Outside("header of room 0", 0xF8280, 0xF8000)},
+      {"header of a room reaching past the end",
+       {},
+       [](ByteList& rom) {
+         rom[fixture::HEADER_BANK_FIELD] = 0x1F;
+         fixture::PutWord(rom, fixture::HEADER_TABLE,
+                          static_cast<std::uint16_t>(fixture::PcToSnes(END - 5)));
+       },
+       Outside("header of room 0", END)},
       {"layer pointer table running past the end",
        {},
        [](ByteList& rom) { PointAt(rom, fixture::LAYER_TABLE_FIELD, END - 0x100); },

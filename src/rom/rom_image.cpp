@@ -99,6 +99,20 @@ std::uint32_t ReadLong(RomImage& image) {
   return low | (high << 8) | (bank << 16);
 }
 
+void ReadBytes(RomImage& image, std::uint8_t* into, std::size_t count) {
+  const auto size = static_cast<std::int64_t>(count);
+  if (image.position < 0 || image.position > ImageSize(image) - size) {
+    for (std::size_t i = 0; i < count; ++i) {
+      into[i] = ReadByte(image);
+    }
+    return;
+  }
+  if (count > 0) {
+    std::memcpy(into, image.bytes.data() + image.position, count);
+  }
+  image.position += size;
+}
+
 void WriteByte(RomImage& image, std::uint8_t value) { WriteAt(image, &value, 1); }
 
 void WriteWord(RomImage& image, std::uint16_t value) {

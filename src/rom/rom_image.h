@@ -61,6 +61,8 @@ void RequireInside(const RomImage& image, std::int64_t offset, std::int64_t coun
 std::uint8_t ReadByte(RomImage& image);
 std::uint16_t ReadWord(RomImage& image);
 std::uint32_t ReadLong(RomImage& image);  // 3 bytes into the low bytes of a zeroed value
+// `count` bytes; one outside the image stops the run at that byte's offset.
+void ReadBytes(RomImage& image, std::uint8_t* into, std::size_t count);
 
 void WriteByte(RomImage& image, std::uint8_t value);
 void WriteWord(RomImage& image, std::uint16_t value);

@@ -48,9 +48,7 @@ void ReadRoomHeaders(RomImage& rom, RoomSet& rooms, const HeaderPointerTable& ta
   for (int room = 0; room < ROOM_COUNT; ++room) {
     SetReading(rom, "header of room", room);
     Seek(rom, HeaderOffset(table, table.entries[room]));
-    for (std::uint8_t& byte : rooms[room].header) {
-      byte = ReadByte(rom);
-    }
+    ReadBytes(rom, rooms[room].header.data(), rooms[room].header.size());
   }
 }
 
