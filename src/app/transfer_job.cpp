@@ -8,9 +8,11 @@
 
 namespace {
 
+// A reused output keeps its storage: it is cut to the destination's length
+// here, and CopyFileContents then writes the destination over all of it.
 void StartOutput(RomImage& out, const std::string& outputName, const RomImage& destination) {
   out.name = outputName;
-  out.bytes.clear();
+  out.bytes.resize(static_cast<std::size_t>(ImageSize(destination)));
   out.position = 0;
   out.reading = ReadingName{};
   out.console = destination.console;
