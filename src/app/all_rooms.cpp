@@ -12,22 +12,37 @@
 #include "tables/room_sprites.h"
 #include "tables/torches.h"
 
+namespace {
+
+// The game's lookups that the editable layout keeps, as the dungeon editors use them.
+void CheckEditableLookups(RomImage& rom) {
+  RefuseSpriteLoader(rom);
+  RefuseItemBankApartFromTable(rom);
+  RefuseTorchWindowsAway(rom);
+}
+
+}  // namespace
+
 void ReadAllRooms(RomImage& rom, RoomSet& rooms) {
+  RoomPointerTables tables;
+  ReadAllRooms(rom, rooms, tables, LayoutKind::Classic);
+}
+
+void ReadAllRooms(RomImage& rom, RoomSet& rooms, RoomPointerTables& tables, LayoutKind kind) {
   CheckGameCode(rom);
+  if (kind == LayoutKind::Editable) {
+    CheckEditableLookups(rom);
+  }
 
-  HeaderPointerTable headerTable;
-  LayerPointerTable layerTable;
-  SpritePointerTable spriteTable;
-  ItemPointerTable itemTable;
-  ReadHeaderPointerTable(rom, headerTable);
-  ReadLayerPointerTable(rom, layerTable);
-  ReadSpritePointerTable(rom, spriteTable);
-  ReadItemPointerTable(rom, itemTable);
+  ReadHeaderPointerTable(rom, tables.headers);
+  ReadLayerPointerTable(rom, tables.layers);
+  ReadSpritePointerTable(rom, tables.sprites);
+  ReadItemPointerTable(rom, tables.items);
 
-  ReadRoomHeaders(rom, rooms, headerTable);
-  ReadRoomLayers(rom, rooms, layerTable);
-  ReadRoomSprites(rom, rooms, spriteTable);
-  ReadRoomItems(rom, rooms, itemTable);
+  ReadRoomHeaders(rom, rooms, tables.headers);
+  ReadRoomLayers(rom, rooms, tables.layers);
+  ReadRoomSprites(rom, rooms, tables.sprites);
+  ReadRoomItems(rom, rooms, tables.items);
   ReadRoomPushableBlocks(rom, rooms);
   ReadRoomTorches(rom, rooms);
   ReadRoomChests(rom, rooms);
@@ -44,14 +59,30 @@ void WriteMarker(RomImage& out) {
   RecordBlock(out, "Marker", start, Tell(out));
 }
 
-void WriteAllRooms(RomImage& out, const RoomSet& rooms) {
-  WriteRoomSprites(out, rooms);
-  WriteRoomHeaders(out, rooms);
-  WriteRoomLayers(out, rooms);
-  WriteRoomItems(out, rooms);
-  WriteRoomPushableBlocks(out, rooms);
-  WriteRoomTorches(out, rooms);
-  WriteRoomChests(out, rooms);
+void FindListRegions(const RomImage& destination, const RoomPointerTables& tables,
+                     const RoomSet& rooms, OutputLayout& layout) {
+  layout.spriteLists = SpriteListRegion(tables.sprites, rooms, destination.name);
+  layout.itemLists = ItemListRegion(tables.items, rooms, destination.name);
+}
+
+void WriteAllRooms(RomImage& out, const RoomSet& rooms, const OutputLayout& layout) {
+  if (layout.kind == LayoutKind::Classic) {
+    WriteRoomSprites(out, rooms);
+    WriteRoomHeaders(out, rooms);
+    WriteRoomLayers(out, rooms);
+    WriteRoomItems(out, rooms);
+    WriteRoomPushableBlocks(out, rooms);
+    WriteRoomTorches(out, rooms);
+    WriteRoomChests(out, rooms);
+  } else {
+    WriteRoomSpritesInPlace(out, rooms, layout.spriteLists);
+    WriteRoomHeaders(out, rooms);
+    WriteRoomLayers(out, rooms);
+    WriteRoomItemsInPlace(out, rooms, layout.itemLists);
+    WriteRoomPushableBlocks(out, rooms, PUSHABLE_BLOCK_TABLE_LIMIT);
+    WriteRoomTorchesInPlace(out, rooms);
+    WriteRoomChests(out, rooms, EDITOR_CHEST_SPACE);
+  }
   WriteRoomPits(out, rooms);
   WriteRoomMessages(out, rooms);
 }

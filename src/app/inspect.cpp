@@ -282,11 +282,12 @@ std::vector<Extent> Extents(RomImage& rom, const RomTables& tables, const RoomSe
 
 // The extent reaching furthest among those that lie in the relocated area.
 // An empty table (a chest count of 0) may keep an address that leads nowhere.
-std::optional<Extent> FurthestInArea(const RomImage& rom, const std::vector<Extent>& extents) {
+std::optional<Extent> FurthestInArea(const RomImage& rom, const std::vector<Extent>& extents,
+                                     std::int64_t base) {
   std::optional<Extent> furthest;
   for (const Extent& extent : extents) {
-    const bool inArea = extent.start >= RELOCATION_START && extent.end > extent.start &&
-                        extent.end <= ImageSize(rom);
+    const bool inArea =
+        extent.start >= base && extent.end > extent.start && extent.end <= ImageSize(rom);
     if (inArea && (!furthest || extent.end > furthest->end)) {
       furthest = extent;
     }
@@ -294,8 +295,8 @@ std::optional<Extent> FurthestInArea(const RomImage& rom, const std::vector<Exte
   return furthest;
 }
 
-bool CarriesMarker(const RomImage& rom) {
-  return HoldsAt(rom, RELOCATION_START, reinterpret_cast<const std::uint8_t*>(MARKER_TEXT),
+bool CarriesMarker(const RomImage& rom, std::int64_t base) {
+  return HoldsAt(rom, base, reinterpret_cast<const std::uint8_t*>(MARKER_TEXT),
                  std::strlen(MARKER_TEXT));
 }
 
@@ -326,12 +327,12 @@ std::string SpriteTableLine(RomImage& rom, const RomTables& tables) {
                                             loader, table, tables.sprites.bank));
 }
 
-std::string RelocatedAreaLine(const RomImage& rom, const std::vector<Extent>& extents) {
-  const std::optional<Extent> furthest = FurthestInArea(rom, extents);
-  std::string text =
-      CarriesMarker(rom)
-          ? Format("marker text at 0x%llX", static_cast<long long>(RELOCATION_START))
-          : Format("none: no marker text at 0x%llX", static_cast<long long>(RELOCATION_START));
+std::string RelocatedAreaLine(const RomImage& rom, const std::vector<Extent>& extents,
+                              std::int64_t base) {
+  const std::optional<Extent> furthest = FurthestInArea(rom, extents, base);
+  std::string text = CarriesMarker(rom, base)
+                         ? Format("marker text at 0x%llX", static_cast<long long>(base))
+                         : Format("none: no marker text at 0x%llX", static_cast<long long>(base));
   if (furthest) {
     text += Format("; the tables point into it up to 0x%06llX, the last byte of the %s",
                    static_cast<long long>(furthest->end - 1), furthest->what.c_str());
@@ -372,14 +373,14 @@ Totals TotalsOf(const RoomSet& rooms) {
 
 // The bytes the sprite block leaves for the padded lists: it starts right
 // behind the marker text and must end by 0x200000.
-std::int64_t SpriteListRoom() {
-  const std::int64_t markerEnd =
-      RELOCATION_START + static_cast<std::int64_t>(std::strlen(MARKER_TEXT));
+std::int64_t SpriteListRoom(std::int64_t base) {
+  const std::int64_t markerEnd = base + static_cast<std::int64_t>(std::strlen(MARKER_TEXT));
   const std::int64_t blockStart = (markerEnd + 15) / 16 * 16;
-  return SPRITE_BLOCK_LIMIT - blockStart - SPRITE_BLOCK_FIXED_SIZE - LABEL_SIZE * ROOM_COUNT;
+  return std::max<std::int64_t>(
+      0, SPRITE_BLOCK_LIMIT - blockStart - SPRITE_BLOCK_FIXED_SIZE - LABEL_SIZE * ROOM_COUNT);
 }
 
-std::string LimitRows(const Totals& totals) {
+std::string LimitRows(const Totals& totals, std::int64_t base) {
   const std::int64_t itemListRoom = BANK_SIZE - LABEL_SIZE * ROOM_COUNT;
   std::string text = FormatLimitHeading();
   text += FormatLimitRow("Torch table", totals.torchTableBytes, TORCH_TABLE_LIMIT);
@@ -388,12 +389,12 @@ std::string LimitRows(const Totals& totals) {
                      static_cast<std::int64_t>(totals.pushableBlocks) * PUSHABLE_BLOCK_ENTRY_SIZE,
                      PUSHABLE_BLOCK_TABLE_LIMIT);
   text += FormatLimitRow("Item lists, padded", totals.paddedItems, itemListRoom);
-  text += FormatLimitRow("Sprite lists, padded", totals.paddedSprites, SpriteListRoom());
+  text += FormatLimitRow("Sprite lists, padded", totals.paddedSprites, SpriteListRoom(base));
   return text;
 }
 
 std::string FormatSummary(RomImage& rom, const RomTables& tables, const RoomSet& rooms,
-                          const std::vector<Extent>& extents) {
+                          const std::vector<Extent>& extents, std::int64_t base) {
   const Totals totals = TotalsOf(rooms);
   std::string text = Format("Summary of %s\n", rom.name.c_str());
   text += HeaderTableLine(tables);
@@ -402,15 +403,15 @@ std::string FormatSummary(RomImage& rom, const RomTables& tables, const RoomSet&
       "Totals", Format("%zu chests, %zu pushable blocks, %zu torch words, %zu "
                        "pit rooms",
                        totals.chests, totals.pushableBlocks, totals.torchWords, totals.pitRooms));
-  text += RelocatedAreaLine(rom, extents);
+  text += RelocatedAreaLine(rom, extents, base);
   text += '\n';
-  text += LimitRows(totals);
+  text += LimitRows(totals, base);
   return text;
 }
 
 }  // namespace
 
-std::string InspectRom(RomImage& rom, const RoomList* rooms) {
+std::string InspectRom(RomImage& rom, const RoomList* rooms, std::int64_t base) {
   std::FILE* const console = rom.console;
   rom.console = nullptr;
   RoomSet roomSet;
@@ -427,6 +428,6 @@ std::string InspectRom(RomImage& rom, const RoomList* rooms) {
     text += FormatRoomRow(roomSet, shared, room);
   }
   text += '\n';
-  text += FormatSummary(rom, tables, roomSet, extents);
+  text += FormatSummary(rom, tables, roomSet, extents, base);
   return text;
 }

@@ -18,10 +18,12 @@
 
 #include <string>
 
+#include "app/all_rooms.h"
 #include "rom/rom_image.h"
 #include "rooms/transfer.h"
 
 // Reads `rom` (headerless) with the tool's readers, printing nothing; a ROM
 // the readers refuse stops the run as a transfer would. `rooms` selects the
 // rooms of the per-room part (nullptr: all 320); the summary covers them all.
-std::string InspectRom(RomImage& rom, const RoomList* rooms);
+// `base` is where a relocated area of this tool would start.
+std::string InspectRom(RomImage& rom, const RoomList* rooms, std::int64_t base = RELOCATION_START);

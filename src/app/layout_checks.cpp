@@ -14,6 +14,7 @@
 #include "tables/room_layers.h"
 #include "tables/room_messages.h"
 #include "tables/room_sprites.h"
+#include "tables/torches.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ struct InPlaceTable {
   std::int64_t size;
 };
 
-std::vector<InPlaceTable> InPlaceTables(RomImage& destination) {
+std::vector<InPlaceTable> InPlaceTables(RomImage& destination, const OutputLayout& layout) {
   std::vector<InPlaceTable> tables = {
       {"room header pointer table", HeaderTableOffset(destination), HEADER_TABLE_SIZE},
       {"layer pointer table", LayerTableOffset(destination), LAYER_TABLE_SIZE},
@@ -36,17 +37,26 @@ std::vector<InPlaceTable> InPlaceTables(RomImage& destination) {
   if (const std::optional<std::uint32_t> doors = DoorTableOffset(destination)) {
     tables.push_back({"door pointer table", *doors, DOOR_TABLE_SIZE});
   }
+  if (layout.kind == LayoutKind::Editable) {
+    const ListRegion& sprites = layout.spriteLists;
+    const ListRegion& items = layout.itemLists;
+    tables.push_back(
+        {"sprite pointer table", GameSpriteTableOffset(destination), SPRITE_TABLE_SIZE});
+    tables.push_back({"sprite list region", sprites.start, sprites.end - sprites.start});
+    tables.push_back({"item list region", items.start, items.end - items.start});
+    tables.push_back({"torch table", GAME_TORCH_TABLE, GAME_TORCH_SPACE});
+  }
   return tables;
 }
 
-void CheckTablesOutsideArea(RomImage& destination, std::int64_t end) {
-  for (const InPlaceTable& table : InPlaceTables(destination)) {
-    if (table.offset < end && table.offset + table.size > RELOCATION_START) {
+void CheckTablesOutsideArea(RomImage& destination, const OutputLayout& layout, std::int64_t end) {
+  for (const InPlaceTable& table : InPlaceTables(destination, layout)) {
+    if (table.offset < end && table.offset + table.size > layout.base) {
       StopRun(
           Format("%s: the %s at offset 0x%llX lies where the relocated room data go "
                  "(0x%llX to 0x%llX); it would be overwritten.\n",
                  destination.name.c_str(), table.name, static_cast<long long>(table.offset),
-                 static_cast<long long>(RELOCATION_START), static_cast<long long>(end)));
+                 static_cast<long long>(layout.base), static_cast<long long>(end)));
     }
   }
 }
@@ -62,27 +72,27 @@ void CheckAreaBelowWorkRam(const RomImage& destination, std::int64_t end) {
   }
 }
 
-bool CarriesMarker(const RomImage& destination) {
+bool CarriesMarker(const RomImage& destination, std::int64_t base) {
   const std::string marker = MARKER_TEXT;
-  if (ImageSize(destination) < RELOCATION_START + static_cast<std::int64_t>(marker.size())) {
+  if (ImageSize(destination) < base + static_cast<std::int64_t>(marker.size())) {
     return false;
   }
-  return std::equal(marker.begin(), marker.end(), destination.bytes.begin() + RELOCATION_START);
+  return std::equal(marker.begin(), marker.end(), destination.bytes.begin() + base);
 }
 
-void CheckAreaUnused(const RomImage& destination, std::int64_t end) {
-  if (CarriesMarker(destination)) {
+void CheckAreaUnused(const RomImage& destination, std::int64_t base, std::int64_t end) {
+  if (CarriesMarker(destination, base)) {
     return;
   }
   const std::int64_t last = std::min(end, ImageSize(destination));
-  for (std::int64_t offset = RELOCATION_START; offset < last; ++offset) {
+  for (std::int64_t offset = base; offset < last; ++offset) {
     const std::uint8_t byte = destination.bytes[static_cast<std::size_t>(offset)];
     if (byte != 0x00 && byte != 0xFF) {
       StopRun(
           Format("%s: offset 0x%llX, where the relocated room data go (0x%llX to 0x%llX), "
                  "holds data (0x%02X), perhaps another tool's; it would be overwritten.\n",
                  destination.name.c_str(), static_cast<long long>(offset),
-                 static_cast<long long>(RELOCATION_START), static_cast<long long>(end), byte));
+                 static_cast<long long>(base), static_cast<long long>(end), byte));
     }
   }
 }
@@ -131,8 +141,8 @@ bool Overlap(std::int64_t first, std::int64_t firstSize, std::int64_t second,
 
 // The tables rewritten in place must keep apart from each other and from the
 // code the tool reads or patches: one write would destroy the other.
-void CheckTablesApart(RomImage& destination) {
-  const std::vector<InPlaceTable> tables = InPlaceTables(destination);
+void CheckTablesApart(RomImage& destination, const OutputLayout& layout) {
+  const std::vector<InPlaceTable> tables = InPlaceTables(destination, layout);
   const std::vector<CodeBytes> codeBytes = CodeTheToolUses();
   for (std::size_t i = 0; i < tables.size(); ++i) {
     for (std::size_t j = i + 1; j < tables.size(); ++j) {
@@ -158,18 +168,18 @@ void CheckTablesApart(RomImage& destination) {
 
 }  // namespace
 
-std::int64_t RelocatedAreaEnd(const RomImage& out) {
-  std::int64_t end = RELOCATION_START;
+std::int64_t RelocatedAreaEnd(const RomImage& out, std::int64_t base) {
+  std::int64_t end = base;
   for (const PlacedBlock& block : out.placedBlocks) {
     end = std::max(end, block.end);
   }
   return end;
 }
 
-void CheckRelocatedLayout(RomImage& destination, const RomImage& out) {
-  const std::int64_t end = RelocatedAreaEnd(out);
-  CheckTablesOutsideArea(destination, end);
+void CheckRelocatedLayout(RomImage& destination, const RomImage& out, const OutputLayout& layout) {
+  const std::int64_t end = RelocatedAreaEnd(out, layout.base);
+  CheckTablesOutsideArea(destination, layout, end);
   CheckAreaBelowWorkRam(destination, end);
-  CheckAreaUnused(destination, end);
-  CheckTablesApart(destination);
+  CheckAreaUnused(destination, layout.base, end);
+  CheckTablesApart(destination, layout);
 }

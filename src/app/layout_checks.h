@@ -2,6 +2,7 @@
 // the output image and before anything is written to disk.
 #pragma once
 
+#include "app/all_rooms.h"
 #include "rom/rom_image.h"
 
 // Stops the run when the relocated area would overwrite one of the tables the
@@ -11,7 +12,8 @@
 // place overlap, or one of them overlaps the game code the tool reads or
 // patches (the writers would destroy each other's work). `destination` is the headerless
 // destination ROM as read; `out` the output image after all writers ran.
-void CheckRelocatedLayout(RomImage& destination, const RomImage& out);
+void CheckRelocatedLayout(RomImage& destination, const RomImage& out,
+                          const OutputLayout& layout = {});
 
 // One past the last byte of the relocated area.
-std::int64_t RelocatedAreaEnd(const RomImage& out);
+std::int64_t RelocatedAreaEnd(const RomImage& out, std::int64_t base = RELOCATION_START);

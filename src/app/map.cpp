@@ -119,10 +119,10 @@ BankUse UseOfBank(const RomImage& out, std::int64_t bank) {
   return use;
 }
 
-std::string FormatBankRows(const RomImage& out, std::int64_t areaEnd) {
+std::string FormatBankRows(const RomImage& out, std::int64_t base, std::int64_t areaEnd) {
   std::string text = "Bank  File offsets   Used  Gaps  Free\n";
-  const std::int64_t lastBank = BankOf(std::max(RELOCATION_START, areaEnd - 1));
-  for (std::int64_t bank = BankOf(RELOCATION_START); bank <= lastBank; ++bank) {
+  const std::int64_t lastBank = BankOf(std::max(base, areaEnd - 1));
+  for (std::int64_t bank = BankOf(base); bank <= lastBank; ++bank) {
     const std::int64_t bankStart = bank * BANK_BYTES;
     const BankUse use = UseOfBank(out, bank);
     text += Format("%02llX    %s  %4llX  %4llX  %4llX\n", static_cast<long long>(bank),
@@ -134,18 +134,18 @@ std::string FormatBankRows(const RomImage& out, std::int64_t areaEnd) {
   return text;
 }
 
-std::string FormatTotal(const RomImage& out, std::int64_t areaEnd) {
+std::string FormatTotal(const RomImage& out, std::int64_t base, std::int64_t areaEnd) {
   std::int64_t inBlocks = 0;
   for (const PlacedBlock& block : out.placedBlocks) {
     inBlocks += block.end - block.start;
   }
-  const std::int64_t total = areaEnd - RELOCATION_START;
+  const std::int64_t total = areaEnd - base;
   return Format(
       "Total: %s, %llX bytes (%lld) from 0x%llX to the end of the last block, %llX of them in "
       "blocks\n",
-      FormatRange(RELOCATION_START, std::max(RELOCATION_START, areaEnd - 1)).c_str(),
-      static_cast<long long>(total), static_cast<long long>(total),
-      static_cast<long long>(RELOCATION_START), static_cast<long long>(inBlocks));
+      FormatRange(base, std::max(base, areaEnd - 1)).c_str(), static_cast<long long>(total),
+      static_cast<long long>(total), static_cast<long long>(base),
+      static_cast<long long>(inBlocks));
 }
 
 std::optional<MapRow> FindRow(const std::vector<MapRow>& rows, const std::string& name) {
@@ -173,7 +173,7 @@ std::optional<MapRow> SpriteBlock(const RomImage& out) {
   return sprite;
 }
 
-std::string FormatLimits(const RomImage& out, const std::vector<MapRow>& rows,
+std::string FormatLimits(const RomImage& out, const std::vector<MapRow>& rows, std::int64_t base,
                          std::int64_t areaEnd) {
   std::string text = FormatLimitHeading();
   if (const std::optional<MapRow> sprite = SpriteBlock(out)) {
@@ -192,8 +192,24 @@ std::string FormatLimits(const RomImage& out, const std::vector<MapRow>& rows,
     text += FormatLimitRow("Pushable block table", blocks->end - blocks->start - TABLE_LABEL_SIZE,
                            PUSHABLE_BLOCK_TABLE_LIMIT);
   }
-  text += FormatLimitRow("Relocated area below 0x3F0000", areaEnd - RELOCATION_START,
-                         WORK_RAM_START - RELOCATION_START);
+  text += FormatLimitRow("Relocated area below 0x3F0000", areaEnd - base, WORK_RAM_START - base);
+  return text;
+}
+
+// The tables and list regions the editable layout rewrites where the game
+// keeps them: their use against their space.
+std::string FormatInPlaceRows(const RomImage& out) {
+  std::string text = Format("%-24s %-14s %6s %6s %6s  %4s\n", "Rewritten in place", "File offsets",
+                            "Used", "Space", "Left", "Use");
+  for (const InPlaceRegion& region : out.inPlaceRegions) {
+    const std::int64_t percent = region.space > 0 ? region.used * 100 / region.space : 0;
+    text +=
+        Format("%-24s %-14s %6llX %6llX %6llX  %3lld%%\n", region.name.c_str(),
+               FormatRange(region.start, region.start + std::max<std::int64_t>(region.space, 1) - 1)
+                   .c_str(),
+               static_cast<long long>(region.used), static_cast<long long>(region.space),
+               static_cast<long long>(region.space - region.used), static_cast<long long>(percent));
+  }
   return text;
 }
 
@@ -210,20 +226,31 @@ std::string FormatLimitRow(const char* name, std::int64_t used, std::int64_t lim
                 static_cast<long long>(percent));
 }
 
-std::string FormatMap(const RomImage& out) {
+std::string FormatMap(const RomImage& out, const OutputLayout& layout) {
   const std::vector<MapRow> rows = BuildRows(out);
-  const std::int64_t areaEnd = RelocatedAreaEnd(out);
-  std::string text = Format("Map of the relocated area of %s\n\n", out.name.c_str());
+  const std::int64_t base = layout.base;
+  const std::int64_t areaEnd = RelocatedAreaEnd(out, base);
+  std::string text = Format("Map of the relocated area of %s\n", out.name.c_str());
+  if (layout.kind == LayoutKind::Editable || base != RELOCATION_START) {
+    text += Format("%s layout, relocated area from 0x%llX\n",
+                   layout.kind == LayoutKind::Editable ? "Editable" : "Classic",
+                   static_cast<long long>(base));
+  }
+  text += '\n';
   text += Format("%-24s %-14s %-14s %6s  %s\n", "Block", "File offsets", "SNES addresses", "Size",
                  "Bank");
   for (const MapRow& row : rows) {
     text += FormatBlockRow(row);
   }
   text += '\n';
-  text += FormatBankRows(out, areaEnd);
+  text += FormatBankRows(out, base, areaEnd);
   text += '\n';
-  text += FormatTotal(out, areaEnd);
+  text += FormatTotal(out, base, areaEnd);
   text += '\n';
-  text += FormatLimits(out, rows, areaEnd);
+  text += FormatLimits(out, rows, base, areaEnd);
+  if (!out.inPlaceRegions.empty()) {
+    text += '\n';
+    text += FormatInPlaceRows(out);
+  }
   return text;
 }

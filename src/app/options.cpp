@@ -3,9 +3,18 @@
 #include <string_view>
 #include <utility>
 
+#include "app/all_rooms.h"
 #include "rom/rom_image.h"
+#include "rom/snes_address.h"
 
 namespace {
+
+// A relocated area must start on a bank, from here on.
+constexpr std::int64_t LOWEST_BASE = 0x100000;
+// Offsets from here on are past the last bank of the mapping's ROM space.
+constexpr std::int64_t BASE_LIMIT = 0x400000;
+// The classic layout's sprite block must end below this offset.
+constexpr std::int64_t CLASSIC_SPRITE_LIMIT = 0x200000;
 
 struct OptionRule {
   std::string_view name;  // without the leading "--"
@@ -21,6 +30,8 @@ constexpr OptionRule OPTIONS[] = {
     {"dry-run", &CommandLine::dryRun, nullptr, ""},
     {"verify", &CommandLine::verify, nullptr, ""},
     {"fix-checksum", &CommandLine::fixChecksum, nullptr, ""},
+    {"editable", &CommandLine::editable, nullptr, ""},
+    {"base", nullptr, &CommandLine::base, "OFFSET"},
     {"inspect", nullptr, &CommandLine::inspectRom, "ROM"},
     {"rooms", nullptr, &CommandLine::rooms, "LIST"},
 };
@@ -83,6 +94,72 @@ std::string ReadArguments(const std::vector<std::string>& arguments, CommandLine
   return "";
 }
 
+// Hexadecimal after "0x" or "$", else decimal; digits only, at most a few
+// more than the largest offset needs.
+bool ParseOffset(const std::string& text, std::int64_t& value) {
+  std::string_view digits = text;
+  int radix = 10;
+  if (digits.starts_with("0x") || digits.starts_with("0X")) {
+    digits.remove_prefix(2);
+    radix = 16;
+  } else if (digits.starts_with("$")) {
+    digits.remove_prefix(1);
+    radix = 16;
+  }
+  if (digits.empty() || digits.size() > 12) {
+    return false;
+  }
+  value = 0;
+  for (const char c : digits) {
+    int digit = -1;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (radix == 16 && c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    } else if (radix == 16 && c >= 'A' && c <= 'F') {
+      digit = c - 'A' + 10;
+    }
+    if (digit < 0) {
+      return false;
+    }
+    value = value * radix + digit;
+  }
+  return true;
+}
+
+// Sets line.relocationBase from --base and --editable; gives the first error, or "".
+std::string CheckBase(CommandLine& line) {
+  line.relocationBase = line.editable ? EDITABLE_BASE : RELOCATION_START;
+  if (!line.base) {
+    return "";
+  }
+  std::int64_t base = 0;
+  if (!ParseOffset(*line.base, base)) {
+    return Format(
+        "--base %s: not an offset; give it in hexadecimal after 0x or $, or in decimal.\n",
+        line.base->c_str());
+  }
+  if (base % BANK_SIZE != 0) {
+    return Format("--base %s: 0x%llX is not the start of a bank (a multiple of 0x8000).\n",
+                  line.base->c_str(), static_cast<long long>(base));
+  }
+  if (base < LOWEST_BASE || base >= BASE_LIMIT) {
+    return Format(
+        "--base %s: 0x%llX lies outside 0x100000 to 0x3F8000, where the relocated "
+        "area may start.\n",
+        line.base->c_str(), static_cast<long long>(base));
+  }
+  if (!line.editable && !line.inspectRom && base >= CLASSIC_SPRITE_LIMIT) {
+    return Format(
+        "--base %s: without --editable the sprite block must end below 0x200000, "
+        "where the game's sprite code reaches it; give a lower base, or add "
+        "--editable.\n",
+        line.base->c_str());
+  }
+  line.relocationBase = base;
+  return "";
+}
+
 std::string CheckCombination(const CommandLine& line) {
   if (line.rooms && line.positionals.size() >= 3) {
     return "Give the room list either as ROOMS or with --rooms, not both.\n";
@@ -96,7 +173,8 @@ std::string CheckCombination(const CommandLine& line) {
   const std::pair<bool, const char*> transferOptions[] = {{line.map, "--map"},
                                                           {line.dryRun, "--dry-run"},
                                                           {line.verify, "--verify"},
-                                                          {line.fixChecksum, "--fix-checksum"}};
+                                                          {line.fixChecksum, "--fix-checksum"},
+                                                          {line.editable, "--editable"}};
   for (const auto& [given, name] : transferOptions) {
     if (given) {
       return Format("Options --inspect and %s cannot be used together.\n", name);
@@ -112,6 +190,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   parsed.usageError = ReadArguments(arguments, parsed.line);
   if (parsed.usageError.empty() && !parsed.line.help && !parsed.line.version) {
     parsed.usageError = CheckCombination(parsed.line);
+  }
+  if (parsed.usageError.empty() && !parsed.line.help && !parsed.line.version) {
+    parsed.usageError = CheckBase(parsed.line);
   }
   return parsed;
 }

@@ -9,6 +9,7 @@
 // "=" in the same argument ("--rooms=1:2").
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ struct CommandLine {
   bool fixChecksum = false;
   std::optional<std::string> inspectRom;
   std::optional<std::string> rooms;  // the --rooms list
+  bool editable = false;             // --editable: the layout dungeon editors keep working on
+  std::optional<std::string> base;   // the --base OFFSET as given
+  std::int64_t relocationBase = 0;   // where the relocated area starts, once the line is checked
 };
 
 struct ParsedCommandLine {
@@ -37,6 +41,10 @@ struct ParsedCommandLine {
 // positionals and checks that the options go together. With --help or
 // --version only the first error in reading the arguments counts.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// Where --editable puts the relocated area unless --base says otherwise: above
+// everything the dungeon editors write.
+constexpr std::int64_t EDITABLE_BASE = 0x200000;
 
 // What --help prints.
 std::string HelpText();

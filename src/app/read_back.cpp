@@ -155,8 +155,8 @@ RoomSet ReadBackOutput(RomImage& out) {
 }
 
 std::vector<RoomDifference> CompareReadBack(const RoomSet& written, const RoomSet& readBack,
-                                            RomImage& out) {
-  Expectations expectations{RoomsLeftOutOfTorchTable(written),
+                                            RomImage& out, std::uint32_t torchLimit) {
+  Expectations expectations{RoomsLeftOutOfTorchTable(written, torchLimit),
                             RoomsLeftOutOfPushableBlockTable(written), out, std::nullopt};
   std::vector<RoomDifference> differences;
   for (int room = 0; room < ROOM_COUNT; ++room) {

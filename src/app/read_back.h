@@ -16,6 +16,7 @@
 
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
+#include "tables/torches.h"
 
 struct RoomDifference {
   int room = 0;
@@ -35,4 +36,5 @@ void ReadBackOutput(RomImage& out, RoomSet& rooms);
 // Every difference between what was written and what reads back, room by
 // room in ascending order, in the order of the kinds above.
 std::vector<RoomDifference> CompareReadBack(const RoomSet& written, const RoomSet& readBack,
-                                            RomImage& out);
+                                            RomImage& out,
+                                            std::uint32_t torchLimit = TORCH_TABLE_LIMIT);

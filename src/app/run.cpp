@@ -138,13 +138,20 @@ std::optional<PendingFile> PrepareOutput(const std::string& outputName, bool dry
   return output;
 }
 
+OutputLayout LayoutOf(const CommandLine& line) {
+  OutputLayout layout;
+  layout.base = line.relocationBase;
+  layout.kind = line.editable ? LayoutKind::Editable : LayoutKind::Classic;
+  return layout;
+}
+
 // The options' work on the finished image, before anything is written.
 void FinishImage(const CommandLine& line, TransferResult& result) {
   if (line.fixChecksum) {
     FixChecksum(result.out);
   }
   if (line.map) {
-    std::fputs(FormatMap(result.out).c_str(), stdout);
+    std::fputs(FormatMap(result.out, result.layout).c_str(), stdout);
   }
   if (line.verify) {
     const VerifyReport report = VerifyOutput(result);
@@ -170,8 +177,8 @@ void RunTransfer(const CommandLine& line, std::optional<PendingFile>& output) {
 
   const std::string outputName = OutputName(run);
   output = PrepareOutput(outputName, line.dryRun);
-  TransferResult result =
-      RunTransferJob(sourceRom, destinationRom, sourceRooms, destinationRooms, outputName);
+  TransferResult result = RunTransferJob(sourceRom, destinationRom, sourceRooms, destinationRooms,
+                                         outputName, LayoutOf(line));
   FinishImage(line, result);
 
   std::fflush(stdout);
@@ -198,7 +205,8 @@ void RunInspection(const CommandLine& line) {
   RefuseTooLarge(file);
   RomImage& image = file.rom->image;
   image.name = file.name;  // no headerless copy is made: messages name the file itself
-  std::fputs(InspectRom(image, line.rooms ? &selection : nullptr).c_str(), stdout);
+  std::fputs(InspectRom(image, line.rooms ? &selection : nullptr, line.relocationBase).c_str(),
+             stdout);
 }
 
 void Run(const CommandLine& line, std::optional<PendingFile>& output) {

@@ -17,6 +17,7 @@ void StartOutput(RomImage& out, const std::string& outputName, const RomImage& d
   out.reading = ReadingName{};
   out.console = destination.console;
   out.placedBlocks.clear();
+  out.inPlaceRegions.clear();
   out.bytes.reserve(static_cast<std::size_t>(std::max(ImageSize(destination), EXPANDED_ROM_SIZE)));
 }
 
@@ -24,26 +25,34 @@ void StartOutput(RomImage& out, const std::string& outputName, const RomImage& d
 
 void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
                     const RoomList& destinationRooms, const std::string& outputName,
-                    TransferResult& result) {
+                    TransferResult& result, const OutputLayout& layout) {
   StartOutput(result.out, outputName, destination);
   CopyFileContents(result.out, destination);
   ExpandFile(result.out, EXPANDED_ROM_SIZE);
 
   EmptyRoomSet(result.sourceSet);
   EmptyRoomSet(result.destinationSet);
-  ReadAllRooms(source, result.sourceSet);
-  ReadAllRooms(destination, result.destinationSet);
+  result.layout = layout;
+  RoomPointerTables tables;
+  // A one-ROM run reads the destination first, as its source.
+  ReadAllRooms(source, result.sourceSet, tables,
+               &source == &destination ? layout.kind : LayoutKind::Classic);
+  ReadAllRooms(destination, result.destinationSet, tables, layout.kind);
+  if (layout.kind == LayoutKind::Editable) {
+    FindListRegions(destination, tables, result.destinationSet, result.layout);
+  }
   TransferRooms(result.destinationSet, destinationRooms, result.sourceSet, sourceRooms);
 
-  Seek(result.out, RELOCATION_START);
+  Seek(result.out, layout.base);
   WriteMarker(result.out);
-  WriteAllRooms(result.out, result.destinationSet);
-  CheckRelocatedLayout(destination, result.out);
+  WriteAllRooms(result.out, result.destinationSet, result.layout);
+  CheckRelocatedLayout(destination, result.out, result.layout);
 }
 
 TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
-                              const RoomList& destinationRooms, const std::string& outputName) {
+                              const RoomList& destinationRooms, const std::string& outputName,
+                              const OutputLayout& layout) {
   TransferResult result;
-  RunTransferJob(source, destination, sourceRooms, destinationRooms, outputName, result);
+  RunTransferJob(source, destination, sourceRooms, destinationRooms, outputName, result, layout);
   return result;
 }

@@ -146,6 +146,11 @@ void RecordBlock(RomImage& out, const std::string& name, std::int64_t start, std
   out.placedBlocks.push_back({name, start, end});
 }
 
+void RecordRegion(RomImage& out, const std::string& name, std::int64_t start, std::size_t used,
+                  std::int64_t space) {
+  out.inPlaceRegions.push_back({name, start, static_cast<std::int64_t>(used), space});
+}
+
 // The name's storage is reused: most names fit in what an earlier one left.
 void SetReading(RomImage& image, const char* what) {
   image.reading.text.assign(what);

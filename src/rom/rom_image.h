@@ -22,6 +22,15 @@ struct PlacedBlock {
   std::int64_t end = 0;  // one past the last byte
 };
 
+// A table or list region the editable layout rewrites where the game keeps
+// it, for the map: `used` of its `space` bytes from `start`.
+struct InPlaceRegion {
+  std::string name;
+  std::int64_t start = 0;
+  std::int64_t used = 0;
+  std::int64_t space = 0;
+};
+
 // What the readers are reading now, for messages: `text`, or when `numbered`
 // is set, that and a number ("layer data of room 5"). The readers name every
 // room and entry they read, so a numbered name is kept as it is given and
@@ -37,8 +46,9 @@ struct RomImage {
   ByteList bytes;
   std::int64_t position = 0;
   ReadingName reading;
-  std::FILE* console = stdout;            // where progress lines go; nullptr keeps quiet
-  std::vector<PlacedBlock> placedBlocks;  // output only: the blocks in the order written
+  std::FILE* console = stdout;                // where progress lines go; nullptr keeps quiet
+  std::vector<PlacedBlock> placedBlocks;      // output only: the blocks in the order written
+  std::vector<InPlaceRegion> inPlaceRegions;  // output only: what was rewritten in place
 };
 
 void Seek(RomImage& image, std::int64_t offset);
@@ -73,6 +83,10 @@ void WriteText(RomImage& image, const std::string& text);  // characters, no ter
 
 // Notes a block written at [start, end) in the relocated area.
 void RecordBlock(RomImage& out, const std::string& name, std::int64_t start, std::int64_t end);
+
+// Notes a region rewritten in place, `used` of `space` bytes from `start`.
+void RecordRegion(RomImage& out, const std::string& name, std::int64_t start, std::size_t used,
+                  std::int64_t space);
 
 // Names what is being read, for the messages of reads that fail.
 void SetReading(RomImage& image, const char* what);

@@ -1,5 +1,7 @@
 #include "tables/chests.h"
 
+#include <algorithm>
+
 #include "rom/block_output.h"
 #include "rom/snes_address.h"
 
@@ -52,14 +54,15 @@ void ReadRoomChests(RomImage& rom, RoomSet& rooms) {
   }
 }
 
-void WriteRoomChests(RomImage& out, const RoomSet& rooms) {
+void WriteRoomChests(RomImage& out, const RoomSet& rooms, std::uint32_t reservedSize) {
   const ByteList label = LabelBlock("Chests");
   const ByteList table = BuildChestTable(rooms);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
 
   AlignTo16(out);
   Report(out, Format("WriteRoomChests(): uiDataSize = %X\n", uiDataSize));
-  EnsureNoBankBreach(out, static_cast<std::uint32_t>(label.size()) + uiDataSize);
+  const std::uint32_t space = std::max(uiDataSize, reservedSize);
+  EnsureNoBankBreach(out, static_cast<std::uint32_t>(label.size()) + space);
 
   const std::int64_t blockStart = Tell(out);
   WriteBytes(out, label);
@@ -72,5 +75,6 @@ void WriteRoomChests(RomImage& out, const RoomSet& rooms) {
   WriteAddressField(out, CHEST_ITEM_FIELD, address + 2);
   Seek(out, tableStart);
   WriteBytes(out, table);
+  Seek(out, tableStart + space);
   RecordBlock(out, "Chests", blockStart, Tell(out));
 }

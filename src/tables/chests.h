@@ -29,4 +29,9 @@ constexpr std::uint32_t CHEST_ITEM_FIELD = 0xEC0A;
 constexpr std::uint32_t CHEST_ENTRY_SIZE = 3;
 
 void ReadRoomChests(RomImage& rom, RoomSet& rooms);
-void WriteRoomChests(RomImage& out, const RoomSet& rooms);
+// With `reservedSize`, the table takes at least that many bytes after its
+// label (only the entries are written): room for an editor that writes up to
+// its own limit through the table address without reaching the next block.
+void WriteRoomChests(RomImage& out, const RoomSet& rooms, std::uint32_t reservedSize = 0);
+// The most chests a dungeon editor writes through the table address: 168 entries.
+constexpr std::uint32_t EDITOR_CHEST_SPACE = 168 * 3;

@@ -80,14 +80,15 @@ void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms) {
   }
 }
 
-void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms) {
+void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms, std::uint32_t reservedSize) {
   const ByteList label = LabelBlock("Pushable Blocks");
   const ByteList table = BuildBlockTable(out, rooms);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
 
   AlignTo16(out);
   Report(out, Format("WriteRoomPushableBlocks(): uiDataSize = %X\n", uiDataSize));
-  EnsureNoBankBreach(out, static_cast<std::uint32_t>(label.size()) + uiDataSize);
+  const std::uint32_t space = std::max(uiDataSize, reservedSize);
+  EnsureNoBankBreach(out, static_cast<std::uint32_t>(label.size()) + space);
 
   const std::int64_t blockStart = Tell(out);
   WriteBytes(out, label);
@@ -101,5 +102,6 @@ void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms) {
   }
   Seek(out, tableStart);
   WriteBytes(out, table);
+  Seek(out, tableStart + space);
   RecordBlock(out, "Pushable blocks", blockStart, Tell(out));
 }

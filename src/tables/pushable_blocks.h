@@ -35,7 +35,9 @@ constexpr std::uint32_t PUSHABLE_BLOCK_ENTRY_SIZE = 4;
 constexpr std::uint32_t PUSHABLE_BLOCK_TABLE_LIMIT = 0x200;
 
 void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms);
-void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms);
+// With `reservedSize`, the table takes at least that many bytes after its
+// label (only the entries are written), as for the chests.
+void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms, std::uint32_t reservedSize = 0);
 
 // The rooms, in ascending order, whose blocks the writer leaves out because
 // they would take the table past PUSHABLE_BLOCK_TABLE_LIMIT bytes.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "rom/block_output.h"
+#include "rom/failure.h"
 #include "rom/snes_address.h"
 
 namespace {
@@ -107,4 +108,53 @@ void WriteRoomItems(RomImage& out, const RoomSet& rooms) {
     WriteBytes(out, ZEROS, PaddingTo16(list.size()));
   }
   RecordBlock(out, "Room items", blockStart, Tell(out));
+}
+
+// The editable layout: the dungeon editors read the lists in the bank of the
+// table's address, so the lists stay in that bank and the bank byte stays.
+
+void RefuseItemBankApartFromTable(RomImage& rom) {
+  SetReading(rom, "item bank");
+  Seek(rom, ITEM_BANK_FIELD);
+  const std::uint8_t bank = ReadByte(rom);
+  SetReading(rom, "item table address");
+  Seek(rom, ITEM_TABLE_FIELD);
+  const auto tableBank = static_cast<std::uint8_t>(ReadLong(rom) >> 16);
+  if (bank != tableBank) {
+    StopRun(
+        Format("%s: the item lists' bank byte at offset 0x%X holds 0x%02X, but the item "
+               "pointer table (address at offset 0x%X) lies in bank 0x%02X, where the "
+               "dungeon editors read the lists; the items cannot be kept editable.\n",
+               rom.name.c_str(), ITEM_BANK_FIELD, bank, ITEM_TABLE_FIELD, tableBank));
+  }
+}
+
+ListRegion ItemListRegion(const ItemPointerTable& table, const RoomSet& rooms,
+                          const std::string& romName) {
+  std::array<std::int64_t, ROOM_COUNT> starts{};
+  for (std::size_t room = 0; room < starts.size(); ++room) {
+    starts[room] = ItemListOffset(table, table.entries.at(room));
+  }
+  ListRegion region = RegionOfLists(starts, rooms, &RoomData::itemData);
+  region.romName = romName;
+  return region;
+}
+
+void WriteRoomItemsInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region) {
+  const PackedLists packed = PackRoomLists(rooms, &RoomData::itemData);
+  const auto uiDataSize = static_cast<std::uint32_t>(ITEM_TABLE_SIZE + packed.bytes.size());
+  Report(out, Format("WriteRoomItems(): uiDataSize = %X\n", uiDataSize));
+  RequireListsFit(region, "item lists", packed);
+  const std::int64_t end = Tell(out);
+  const std::int64_t table = ItemTableOffset(out);
+  for (std::size_t room = 0; room < packed.offsets.size(); ++room) {
+    Seek(out, table + 2 * static_cast<std::int64_t>(room));
+    WriteWord(out, static_cast<std::uint16_t>(
+                       PcToSnes(static_cast<std::uint32_t>(region.start + packed.offsets[room]))));
+  }
+  Seek(out, region.start);
+  WriteBytes(out, packed.bytes);
+  RecordRegion(out, "Item pointer table", table, ITEM_TABLE_SIZE, ITEM_TABLE_SIZE);
+  RecordRegion(out, "Item lists", region.start, packed.bytes.size(), region.end - region.start);
+  Seek(out, end);
 }

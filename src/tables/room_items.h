@@ -16,9 +16,11 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
+#include "tables/list_region.h"
 
 constexpr std::uint32_t ITEM_TABLE_FIELD = 0xE6C2;
 constexpr std::uint32_t ITEM_BANK_FIELD = 0xE6C8;
@@ -33,6 +35,16 @@ struct ItemPointerTable {
 void ReadItemPointerTable(RomImage& rom, ItemPointerTable& table);
 void ReadRoomItems(RomImage& rom, RoomSet& rooms, const ItemPointerTable& table);
 void WriteRoomItems(RomImage& out, const RoomSet& rooms);
+
+// The editable layout: the table rewritten where it stands, the lists packed
+// into `region`, the span of the destination's own lists; the bank byte and
+// the table address stay. The position stays.
+void WriteRoomItemsInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region);
+// The span of the lists read through `table` into `rooms`.
+ListRegion ItemListRegion(const ItemPointerTable& table, const RoomSet& rooms,
+                          const std::string& romName);
+// Stops the run when the lists' bank byte differs from the table's bank.
+void RefuseItemBankApartFromTable(RomImage& rom);
 
 // File offset of the item pointer table that the writer rewrites in place.
 std::uint32_t ItemTableOffset(RomImage& rom);

@@ -16,7 +16,6 @@ constexpr char DEATH_MASK_LABEL[] = "Slot Death Masks";
 
 // Both streamed labels take a 32-byte field; their texts are 17 to 32 characters.
 constexpr std::uint32_t LABEL_FIELD_SIZE = 32;
-constexpr std::uint32_t SPRITE_TABLE_SIZE = 2 * ROOM_COUNT;
 // From the loader's end: 15 bytes not written, the label, the 16 mask words.
 constexpr std::uint32_t DEATH_MASK_AREA = 15 + 16 + 2 * DEATH_MASK_COUNT;
 constexpr std::uint32_t FIXED_BLOCK_SIZE =
@@ -291,4 +290,55 @@ void CheckSpriteCode(RomImage& rom) {
   if (second != LDA_ABSOLUTE_Y_OPCODE) {
     RefuseSpriteCode(rom, SPRITE_CODE_FIELD + 1, second, "the game has 0xB9");
   }
+}
+
+// The editable layout: the game's lookup at 0x4C296 stays, so the table and
+// the lists stay in bank 0x09, where the dungeon editors read them too.
+
+std::int64_t GameSpriteTableOffset(RomImage& rom) {
+  SetReading(rom, "sprite table address");
+  Seek(rom, GAME_SPRITE_TABLE_FIELD);
+  return OffsetOf(ReadWord(rom) + (static_cast<std::uint32_t>(GAME_SPRITE_BANK) << 16));
+}
+
+void RefuseSpriteLoader(RomImage& rom) {
+  SetReading(rom, "sprite table code");
+  Seek(rom, SPRITE_CODE_FIELD);
+  if (ReadByte(rom) == JSL_OPCODE) {
+    StopRun(
+        Format("%s: the sprite lookup at offset 0x%X calls this tool's sprite pointer loader, so "
+               "the game's pointer to its sprite table in bank 0x09 is lost; this ROM can only "
+               "take the classic layout (run without --editable).\n",
+               rom.name.c_str(), SPRITE_CODE_FIELD));
+  }
+}
+
+ListRegion SpriteListRegion(const SpritePointerTable& table, const RoomSet& rooms,
+                            const std::string& romName) {
+  std::array<std::int64_t, ROOM_COUNT> starts{};
+  const std::uint32_t bank = static_cast<std::uint32_t>(table.bank) << 16;
+  for (std::size_t room = 0; room < starts.size(); ++room) {
+    starts[room] = OffsetOf(bank + table.entries.at(room));
+  }
+  ListRegion region = RegionOfLists(starts, rooms, &RoomData::spriteData);
+  region.romName = romName;
+  return region;
+}
+
+void WriteRoomSpritesInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region) {
+  const PackedLists packed = PackRoomLists(rooms, &RoomData::spriteData);
+  const auto uiDataSize = static_cast<std::uint32_t>(SPRITE_TABLE_SIZE + packed.bytes.size());
+  Report(out, Format("WriteRoomSprites(): uiDataSize = %X\n", uiDataSize));
+  RequireListsFit(region, "sprite lists", packed);
+  const std::int64_t end = Tell(out);
+  const std::int64_t table = GameSpriteTableOffset(out);
+  for (std::size_t room = 0; room < packed.offsets.size(); ++room) {
+    Seek(out, table + 2 * static_cast<std::int64_t>(room));
+    WriteWord(out, Low16(SnesOf(region.start + packed.offsets[room])));
+  }
+  Seek(out, region.start);
+  WriteBytes(out, packed.bytes);
+  RecordRegion(out, "Sprite pointer table", table, SPRITE_TABLE_SIZE, SPRITE_TABLE_SIZE);
+  RecordRegion(out, "Sprite lists", region.start, packed.bytes.size(), region.end - region.start);
+  Seek(out, end);
 }

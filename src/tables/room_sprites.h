@@ -37,9 +37,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
+#include "tables/list_region.h"
 
 constexpr std::uint32_t SPRITE_CODE_FIELD = 0x4C296;
 constexpr std::uint32_t GAME_SPRITE_TABLE_FIELD = 0x4C298;
@@ -50,6 +52,7 @@ constexpr std::uint8_t JSL_OPCODE = 0x22;
 
 constexpr std::uint8_t SPRITE_LIST_END = 0xFF;
 constexpr std::size_t SPRITE_LIST_LIMIT = 0x8000;
+constexpr std::uint32_t SPRITE_TABLE_SIZE = 2 * ROOM_COUNT;
 
 constexpr std::size_t SPRITE_LOADER_SIZE = 17;
 constexpr std::size_t SPRITE_LOADER_BANK_BYTE = 3;
@@ -84,6 +87,19 @@ void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& ta
 // Writes the sprite block from the position and patches the game's code;
 // leaves the position at the end of the block.
 void WriteRoomSprites(RomImage& out, const RoomSet& rooms);
+
+// The editable layout keeps the game's lookup: the table where the word at
+// 0x4C298 leads, rewritten there, and the lists packed into `region`, the
+// span of the destination's own lists in bank 0x09. The position stays.
+void WriteRoomSpritesInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region);
+// The file offset of the sprite table that the game's lookup at 0x4C296 reads.
+std::int64_t GameSpriteTableOffset(RomImage& rom);
+// The span of the lists read through `table` into `rooms`.
+ListRegion SpriteListRegion(const SpritePointerTable& table, const RoomSet& rooms,
+                            const std::string& romName);
+// Stops the run when the ROM's sprite lookup calls this tool's loader: the
+// editable layout needs the game's own lookup.
+void RefuseSpriteLoader(RomImage& rom);
 
 // The last of the checks that the ROM holds the game's code: the sprite
 // lookup at 0x4C296, in the game's own form or as this tool's loader call.

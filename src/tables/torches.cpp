@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "rom/block_output.h"
+#include "rom/failure.h"
 #include "rom/snes_address.h"
 
 namespace {
@@ -60,8 +61,8 @@ std::uint32_t TorchEntrySize(const WordList& torches) {
 
 // One entry per room with torches, rooms 0 to 319 in ascending order,
 // leaving out (and reporting) every room whose entry would not fit.
-ByteList BuildTorchTable(RomImage& out, const RoomSet& rooms) {
-  const std::vector<int> leftOut = RoomsLeftOutOfTorchTable(rooms);
+ByteList BuildTorchTable(RomImage& out, const RoomSet& rooms, std::uint32_t limit) {
+  const std::vector<int> leftOut = RoomsLeftOutOfTorchTable(rooms, limit);
   for (const int room : leftOut) {
     Report(out, Format("Not enough memory for torches for room %d\n", room));
   }
@@ -82,7 +83,7 @@ ByteList BuildTorchTable(RomImage& out, const RoomSet& rooms) {
 
 }  // namespace
 
-std::vector<int> RoomsLeftOutOfTorchTable(const RoomSet& rooms) {
+std::vector<int> RoomsLeftOutOfTorchTable(const RoomSet& rooms, std::uint32_t limit) {
   std::vector<int> leftOut;
   std::size_t size = 0;
   for (int room = 0; room < ROOM_COUNT; ++room) {
@@ -90,7 +91,7 @@ std::vector<int> RoomsLeftOutOfTorchTable(const RoomSet& rooms) {
     if (torches.empty()) {
       continue;
     }
-    if (size + TorchEntrySize(torches) > TORCH_TABLE_LIMIT) {
+    if (size + TorchEntrySize(torches) > limit) {
       leftOut.push_back(room);
     } else {
       size += TorchEntrySize(torches);
@@ -116,7 +117,7 @@ void ReadRoomTorches(RomImage& rom, RoomSet& rooms) {
 
 void WriteRoomTorches(RomImage& out, const RoomSet& rooms) {
   const ByteList label = LabelBlock("Torches");
-  const ByteList table = BuildTorchTable(out, rooms);
+  const ByteList table = BuildTorchTable(out, rooms, TORCH_TABLE_LIMIT);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
 
   AlignTo16(out);
@@ -136,4 +137,35 @@ void WriteRoomTorches(RomImage& out, const RoomSet& rooms) {
   Seek(out, tableStart);
   WriteBytes(out, table);
   RecordBlock(out, "Torches", blockStart, Tell(out));
+}
+
+void WriteRoomTorchesInPlace(RomImage& out, const RoomSet& rooms) {
+  const ByteList table = BuildTorchTable(out, rooms, GAME_TORCH_SPACE);
+  const auto uiDataSize = static_cast<std::uint32_t>(table.size());
+  Report(out, Format("WriteRoomTorches(): uiDataSize = %X\n", uiDataSize));
+  const std::int64_t end = Tell(out);
+  Seek(out, TORCH_COUNT_FIELD);
+  WriteWord(out, static_cast<std::uint16_t>(uiDataSize));
+  Seek(out, GAME_TORCH_TABLE);
+  WriteBytes(out, table);
+  RecordRegion(out, "Torch table", GAME_TORCH_TABLE, table.size(), GAME_TORCH_SPACE);
+  Seek(out, end);
+}
+
+void RefuseTorchWindowsAway(RomImage& rom) {
+  for (std::size_t window = 0; window < TORCH_WINDOW_FIELDS.size(); ++window) {
+    SetReading(rom, Format("torch table window %zu address", window));
+    Seek(rom, TORCH_WINDOW_FIELDS.at(window));
+    const std::uint32_t address = ReadLong(rom);
+    const std::uint32_t expected =
+        PcToSnes(GAME_TORCH_TABLE + static_cast<std::uint32_t>(window) * TORCH_WINDOW_SIZE);
+    if (address != expected) {
+      StopRun(
+          Format("%s: the torch table window at offset 0x%X holds $%02X:%04X where the game "
+                 "has $%02X:%04X; the dungeon editors read and write the torch table only "
+                 "at $04:F36A (offset 0x%X), so it cannot be kept editable.\n",
+                 rom.name.c_str(), TORCH_WINDOW_FIELDS.at(window), address >> 16, address & 0xFFFF,
+                 expected >> 16, expected & 0xFFFF, GAME_TORCH_TABLE));
+    }
+  }
 }

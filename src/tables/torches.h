@@ -34,10 +34,21 @@ constexpr std::array<std::uint32_t, 3> TORCH_WINDOW_FIELDS = {0x15B16, 0x15B1D, 
 constexpr std::uint32_t TORCH_WINDOW_SIZE = 128;
 constexpr std::uint32_t TORCH_TABLE_LIMIT = 384;
 constexpr std::uint16_t TORCH_END_WORD = 0xFFFF;
+// The game's own place of the table, SNES $04:F36A, behind its three windows,
+// and the space it has there: where the dungeon editors read and write it.
+constexpr std::uint32_t GAME_TORCH_TABLE = 0x2736A;
+constexpr std::uint32_t GAME_TORCH_SPACE = 0x120;
 
 void ReadRoomTorches(RomImage& rom, RoomSet& rooms);
 void WriteRoomTorches(RomImage& out, const RoomSet& rooms);
 
+// The editable layout: the table rewritten at GAME_TORCH_TABLE, at most
+// GAME_TORCH_SPACE bytes, with the count; the windows stay. The position stays.
+void WriteRoomTorchesInPlace(RomImage& out, const RoomSet& rooms);
+// Stops the run unless the three windows hold the game's addresses of GAME_TORCH_TABLE.
+void RefuseTorchWindowsAway(RomImage& rom);
+
 // The rooms, in ascending order, whose torches the writer leaves out because
-// their entry would take the table past TORCH_TABLE_LIMIT bytes.
-std::vector<int> RoomsLeftOutOfTorchTable(const RoomSet& rooms);
+// their entry would take the table past `limit` bytes.
+std::vector<int> RoomsLeftOutOfTorchTable(const RoomSet& rooms,
+                                          std::uint32_t limit = TORCH_TABLE_LIMIT);

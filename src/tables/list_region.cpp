@@ -1,0 +1,50 @@
+#include "tables/list_region.h"
+
+#include <algorithm>
+#include <map>
+
+#include "rom/failure.h"
+#include "rom/snes_address.h"
+
+ListRegion RegionOfLists(const std::array<std::int64_t, ROOM_COUNT>& starts, const RoomSet& rooms,
+                         ByteList RoomData::*list) {
+  ListRegion region;
+  region.start = starts[0];
+  region.end = starts[0];
+  for (std::size_t room = 0; room < starts.size(); ++room) {
+    const auto size = static_cast<std::int64_t>((rooms[room].*list).size());
+    region.start = std::min(region.start, starts[room]);
+    region.end = std::max(region.end, starts[room] + size);
+  }
+  const std::int64_t bankEnd = (region.start / BANK_SIZE + 1) * BANK_SIZE;
+  region.end = std::min(region.end, bankEnd);
+  return region;
+}
+
+PackedLists PackRoomLists(const RoomSet& rooms, ByteList RoomData::*list) {
+  PackedLists packed;
+  std::map<ByteList, std::uint32_t> written;
+  for (std::size_t room = 0; room < packed.offsets.size(); ++room) {
+    const ByteList& bytes = rooms[room].*list;
+    const auto offset = static_cast<std::uint32_t>(packed.bytes.size());
+    const auto [place, added] = written.try_emplace(bytes, offset);
+    if (added) {
+      packed.bytes.insert(packed.bytes.end(), bytes.begin(), bytes.end());
+    }
+    packed.offsets[room] = place->second;
+  }
+  return packed;
+}
+
+void RequireListsFit(const ListRegion& region, const char* what, const PackedLists& packed) {
+  const auto size = static_cast<std::int64_t>(packed.bytes.size());
+  if (size > region.end - region.start) {
+    StopRun(
+        Format("%s: the %s need 0x%llX bytes but the region this ROM's own %s span, "
+               "0x%llX-0x%llX, holds 0x%llX; they do not fit where the game and the "
+               "dungeon editors read them.\n",
+               region.romName.c_str(), what, static_cast<long long>(size), what,
+               static_cast<long long>(region.start), static_cast<long long>(region.end - 1),
+               static_cast<long long>(region.end - region.start)));
+  }
+}
