@@ -240,7 +240,8 @@ TEST(Usage, HelpNamesEveryOptionTheRoomListsAndTheExitStatuses) {
   EXPECT_EQ(result.output, HelpText());
   for (const char* text :
        {"--help", "--version", "--map", "--dry-run", "--verify", "--inspect ROM", "--rooms LIST",
-        "--fix-checksum", "SOURCE [DESTINATION [ROOMS]]", "10-20-11-21", "0x", "$", "..",
+        "--fix-checksum", "--editable", "--base OFFSET", "Keeping the ROM editable",
+        "SOURCE [DESTINATION [ROOMS]]", "10-20-11-21", "0x", "$", "..",
         "_DESTINATION", "_NoHeader_", "Exit status", "  0  ", "  1  ", "  2  "}) {
     EXPECT_NE(result.output.find(text), std::string::npos) << text;
   }

@@ -204,8 +204,8 @@ std::string HelpText() {
 
 Copies dungeon rooms of SOURCE onto rooms of DESTINATION and writes the new ROM
 "_" + DESTINATION: the destination padded to 3 MiB, with the data of all 320
-rooms relocated into the expanded area from file offset 0x1F8000. Without
-DESTINATION the source is also the destination; without a room list every room
+rooms relocated into the expanded area from file offset 0x1F8000 (--base and
+--editable change this: see below). Without DESTINATION the source is also the destination; without a room list every room
 goes onto the room of the same number. Input files are never changed.
 
 Room lists (room numbers 0 to 319):
@@ -237,6 +237,25 @@ Options (before or after the other arguments; a lone -- ends the options):
   --inspect ROM   print a table of the rooms of ROM (with or without copier
                   header) and its limits; writes nothing. With --rooms, only
                   the rooms named on either side of the list
+  --editable      keep the new ROM editable in dungeon editors (see below);
+                  the relocated area starts at 0x200000 unless --base is given
+  --base OFFSET   start the relocated area at OFFSET (hexadecimal after 0x or
+                  $, or decimal): a multiple of 0x8000 from 0x100000 on, below
+                  0x200000 without --editable. With --inspect: where to look
+                  for a relocated area
+
+Keeping the ROM editable:
+  roomxfer --editable hack.sfc other.sfc LIST
+  Dungeon editors keep data of their own at 0x110000-0x14FFFF and from
+  0x1E8000 to 0x1FFFFF, and read some tables at fixed places; --editable
+  leaves all of that alone. The sprite lists stay in bank 0x09 behind the
+  game's own lookup, packed into the region the destination's own lists span;
+  the pot item lists stay in their table's bank, packed the same way; the
+  torch table is rewritten at 0x2736A (at most 0x120 bytes). Headers, layer
+  data, chests, pushable blocks and pits go to the relocated area, the chest
+  and block tables with room for 168 chests and 512 bytes of blocks. A list
+  region is taken from the destination on every run, so it can only shrink.
+  A ROM that carries this tool's sprite loader cannot take this layout.
 
 Files written:
   _DESTINATION          the new ROM (a directory part is kept: roms/b.sfc
