@@ -7,8 +7,9 @@
 #include "rom/snes_address.h"
 
 ListRegion RegionOfLists(const std::array<std::int64_t, ROOM_COUNT>& starts, const RoomSet& rooms,
-                         ByteList RoomData::*list) {
+                         ByteList RoomData::*list, const std::string& romName) {
   ListRegion region;
+  region.romName = romName;
   region.start = starts[0];
   region.end = starts[0];
   for (std::size_t room = 0; room < starts.size(); ++room) {
@@ -47,4 +48,17 @@ void RequireListsFit(const ListRegion& region, const char* what, const PackedLis
                static_cast<long long>(region.start), static_cast<long long>(region.end - 1),
                static_cast<long long>(region.end - region.start)));
   }
+}
+
+void WritePackedLists(RomImage& out, std::int64_t table, const ListRegion& region,
+                      const PackedLists& packed, const char* tableName, const char* listsName) {
+  for (std::size_t room = 0; room < packed.offsets.size(); ++room) {
+    Seek(out, table + 2 * static_cast<std::int64_t>(room));
+    const auto list = static_cast<std::uint32_t>(region.start + packed.offsets[room]);
+    WriteWord(out, static_cast<std::uint16_t>(PcToSnes(list) & 0xFFFF));
+  }
+  Seek(out, region.start);
+  WriteBytes(out, packed.bytes);
+  RecordRegion(out, tableName, table, 2 * packed.offsets.size(), 2 * ROOM_COUNT);
+  RecordRegion(out, listsName, region.start, packed.bytes.size(), region.end - region.start);
 }

@@ -24,7 +24,7 @@ struct ListRegion {
 // The region of lists that start at `starts` (file offsets, room order) and
 // hold the bytes of `list` in `rooms`, as the readers read them.
 ListRegion RegionOfLists(const std::array<std::int64_t, ROOM_COUNT>& starts, const RoomSet& rooms,
-                         ByteList RoomData::*list);
+                         ByteList RoomData::*list, const std::string& romName);
 
 struct PackedLists {
   ByteList bytes;
@@ -32,6 +32,13 @@ struct PackedLists {
 };
 
 PackedLists PackRoomLists(const RoomSet& rooms, ByteList RoomData::*list);
+
+// Writes each room's entry of the table at `table` (2 bytes, the low 16 bits
+// of its list's SNES address) and the packed lists from the region's start,
+// and notes both for the map under `tableName` and `listsName`. The position
+// is left behind the lists.
+void WritePackedLists(RomImage& out, std::int64_t table, const ListRegion& region,
+                      const PackedLists& packed, const char* tableName, const char* listsName);
 
 // Stops the run, naming the region's ROM and the figures, when `packed` is
 // larger than the region. `what` names the lists ("sprite lists").

@@ -135,9 +135,7 @@ ListRegion ItemListRegion(const ItemPointerTable& table, const RoomSet& rooms,
   for (std::size_t room = 0; room < starts.size(); ++room) {
     starts[room] = ItemListOffset(table, table.entries.at(room));
   }
-  ListRegion region = RegionOfLists(starts, rooms, &RoomData::itemData);
-  region.romName = romName;
-  return region;
+  return RegionOfLists(starts, rooms, &RoomData::itemData, romName);
 }
 
 void WriteRoomItemsInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region) {
@@ -145,16 +143,8 @@ void WriteRoomItemsInPlace(RomImage& out, const RoomSet& rooms, const ListRegion
   const auto uiDataSize = static_cast<std::uint32_t>(ITEM_TABLE_SIZE + packed.bytes.size());
   Report(out, Format("WriteRoomItems(): uiDataSize = %X\n", uiDataSize));
   RequireListsFit(region, "item lists", packed);
-  const std::int64_t end = Tell(out);
+  const std::int64_t position = Tell(out);
   const std::int64_t table = ItemTableOffset(out);
-  for (std::size_t room = 0; room < packed.offsets.size(); ++room) {
-    Seek(out, table + 2 * static_cast<std::int64_t>(room));
-    WriteWord(out, static_cast<std::uint16_t>(
-                       PcToSnes(static_cast<std::uint32_t>(region.start + packed.offsets[room]))));
-  }
-  Seek(out, region.start);
-  WriteBytes(out, packed.bytes);
-  RecordRegion(out, "Item pointer table", table, ITEM_TABLE_SIZE, ITEM_TABLE_SIZE);
-  RecordRegion(out, "Item lists", region.start, packed.bytes.size(), region.end - region.start);
-  Seek(out, end);
+  WritePackedLists(out, table, region, packed, "Item pointer table", "Item lists");
+  Seek(out, position);
 }

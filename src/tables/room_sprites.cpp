@@ -320,9 +320,7 @@ ListRegion SpriteListRegion(const SpritePointerTable& table, const RoomSet& room
   for (std::size_t room = 0; room < starts.size(); ++room) {
     starts[room] = OffsetOf(bank + table.entries.at(room));
   }
-  ListRegion region = RegionOfLists(starts, rooms, &RoomData::spriteData);
-  region.romName = romName;
-  return region;
+  return RegionOfLists(starts, rooms, &RoomData::spriteData, romName);
 }
 
 void WriteRoomSpritesInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region) {
@@ -330,15 +328,8 @@ void WriteRoomSpritesInPlace(RomImage& out, const RoomSet& rooms, const ListRegi
   const auto uiDataSize = static_cast<std::uint32_t>(SPRITE_TABLE_SIZE + packed.bytes.size());
   Report(out, Format("WriteRoomSprites(): uiDataSize = %X\n", uiDataSize));
   RequireListsFit(region, "sprite lists", packed);
-  const std::int64_t end = Tell(out);
+  const std::int64_t position = Tell(out);
   const std::int64_t table = GameSpriteTableOffset(out);
-  for (std::size_t room = 0; room < packed.offsets.size(); ++room) {
-    Seek(out, table + 2 * static_cast<std::int64_t>(room));
-    WriteWord(out, Low16(SnesOf(region.start + packed.offsets[room])));
-  }
-  Seek(out, region.start);
-  WriteBytes(out, packed.bytes);
-  RecordRegion(out, "Sprite pointer table", table, SPRITE_TABLE_SIZE, SPRITE_TABLE_SIZE);
-  RecordRegion(out, "Sprite lists", region.start, packed.bytes.size(), region.end - region.start);
-  Seek(out, end);
+  WritePackedLists(out, table, region, packed, "Sprite pointer table", "Sprite lists");
+  Seek(out, position);
 }
