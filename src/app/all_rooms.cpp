@@ -5,29 +5,21 @@
 #include "tables/game_code.h"
 #include "tables/pit_rooms.h"
 #include "tables/pushable_blocks.h"
-#include "tables/room_headers.h"
-#include "tables/room_items.h"
-#include "tables/room_layers.h"
 #include "tables/room_messages.h"
-#include "tables/room_sprites.h"
 #include "tables/torches.h"
 
-void ReadAllRooms(RomImage& rom, RoomSet& rooms) {
+void ReadAllRooms(RomImage& rom, RoomSet& rooms, RoomPointerTables& tables) {
   CheckGameCode(rom);
 
-  HeaderPointerTable headerTable;
-  LayerPointerTable layerTable;
-  SpritePointerTable spriteTable;
-  ItemPointerTable itemTable;
-  ReadHeaderPointerTable(rom, headerTable);
-  ReadLayerPointerTable(rom, layerTable);
-  ReadSpritePointerTable(rom, spriteTable);
-  ReadItemPointerTable(rom, itemTable);
+  ReadHeaderPointerTable(rom, tables.headers);
+  ReadLayerPointerTable(rom, tables.layers);
+  ReadSpritePointerTable(rom, tables.sprites);
+  ReadItemPointerTable(rom, tables.items);
 
-  ReadRoomHeaders(rom, rooms, headerTable);
-  ReadRoomLayers(rom, rooms, layerTable);
-  ReadRoomSprites(rom, rooms, spriteTable);
-  ReadRoomItems(rom, rooms, itemTable);
+  ReadRoomHeaders(rom, rooms, tables.headers);
+  ReadRoomLayers(rom, rooms, tables.layers);
+  ReadRoomSprites(rom, rooms, tables.sprites);
+  ReadRoomItems(rom, rooms, tables.items);
   ReadRoomPushableBlocks(rom, rooms);
   ReadRoomTorches(rom, rooms);
   ReadRoomChests(rom, rooms);
@@ -35,13 +27,19 @@ void ReadAllRooms(RomImage& rom, RoomSet& rooms) {
   ReadRoomMessages(rom, rooms);
 }
 
-void WriteMarker(RomImage& out) {
+void ReadAllRooms(RomImage& rom, RoomSet& rooms) {
+  RoomPointerTables tables;
+  ReadAllRooms(rom, rooms, tables);
+}
+
+void WriteMarker(RomImage& out, const OutputLayout& layout) {
   const std::string marker = MARKER_TEXT;
+  Seek(out, layout.base);
   AlignTo16(out);
   EnsureNoBankBreach(out, static_cast<std::uint32_t>(marker.size()));
   const std::int64_t start = Tell(out);
   WriteText(out, marker);
-  RecordBlock(out, "Marker", start, Tell(out));
+  RecordBlock(out, BlockKind::Marker, start, Tell(out));
 }
 
 void WriteAllRooms(RomImage& out, const RoomSet& rooms) {

@@ -1,17 +1,26 @@
 // Reading every kind of room data from one ROM, and writing the relocated
-// area of the output: the marker text at 0x1F8000, then one block after the
-// other, in an order that fixes the area's layout.
+// area of the output: the marker text at the area's start, then one block
+// after the other, in an order that fixes the area's layout.
 #pragma once
 
-#include <cstdint>
-
+#include "app/output_layout.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
+#include "tables/room_headers.h"
+#include "tables/room_items.h"
+#include "tables/room_layers.h"
+#include "tables/room_sprites.h"
 
-constexpr std::int64_t EXPANDED_ROM_SIZE = 0x300000;
-constexpr std::int64_t RELOCATION_START = 0x1F8000;
-constexpr char MARKER_TEXT[] = "Here come's Tamberu's Room Transfer code";
+// The pointer tables through which the rooms were read.
+struct RoomPointerTables {
+  HeaderPointerTable headers;
+  LayerPointerTable layers;
+  SpritePointerTable sprites;
+  ItemPointerTable items;
+};
 
+void ReadAllRooms(RomImage& rom, RoomSet& rooms, RoomPointerTables& tables);
 void ReadAllRooms(RomImage& rom, RoomSet& rooms);
-void WriteMarker(RomImage& out);
+// Writes the marker text at the area's start and leaves the position behind it.
+void WriteMarker(RomImage& out, const OutputLayout& layout);
 void WriteAllRooms(RomImage& out, const RoomSet& rooms);

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/all_rooms.h"
 #include "rom/failure.h"
 #include "tables/game_code.h"
 #include "tables/room_doors.h"
@@ -16,9 +15,6 @@
 #include "tables/room_sprites.h"
 
 namespace {
-
-// Bank 0x7E starts here in this mapping: work RAM, not ROM.
-constexpr std::int64_t WORK_RAM_START = 0x3F0000;
 
 struct InPlaceTable {
   const char* name;
@@ -39,14 +35,14 @@ std::vector<InPlaceTable> InPlaceTables(RomImage& destination) {
   return tables;
 }
 
-void CheckTablesOutsideArea(RomImage& destination, std::int64_t end) {
+void CheckTablesOutsideArea(RomImage& destination, std::int64_t start, std::int64_t end) {
   for (const InPlaceTable& table : InPlaceTables(destination)) {
-    if (table.offset < end && table.offset + table.size > RELOCATION_START) {
+    if (table.offset < end && table.offset + table.size > start) {
       StopRun(
           Format("%s: the %s at offset 0x%llX lies where the relocated room data go "
                  "(0x%llX to 0x%llX); it would be overwritten.\n",
                  destination.name.c_str(), table.name, static_cast<long long>(table.offset),
-                 static_cast<long long>(RELOCATION_START), static_cast<long long>(end)));
+                 static_cast<long long>(start), static_cast<long long>(end)));
     }
   }
 }
@@ -62,27 +58,19 @@ void CheckAreaBelowWorkRam(const RomImage& destination, std::int64_t end) {
   }
 }
 
-bool CarriesMarker(const RomImage& destination) {
-  const std::string marker = MARKER_TEXT;
-  if (ImageSize(destination) < RELOCATION_START + static_cast<std::int64_t>(marker.size())) {
-    return false;
-  }
-  return std::equal(marker.begin(), marker.end(), destination.bytes.begin() + RELOCATION_START);
-}
-
-void CheckAreaUnused(const RomImage& destination, std::int64_t end) {
-  if (CarriesMarker(destination)) {
+void CheckAreaUnused(const RomImage& destination, const OutputLayout& layout, std::int64_t end) {
+  if (CarriesMarker(destination, layout)) {
     return;
   }
   const std::int64_t last = std::min(end, ImageSize(destination));
-  for (std::int64_t offset = RELOCATION_START; offset < last; ++offset) {
+  for (std::int64_t offset = layout.base; offset < last; ++offset) {
     const std::uint8_t byte = destination.bytes[static_cast<std::size_t>(offset)];
     if (byte != 0x00 && byte != 0xFF) {
       StopRun(
           Format("%s: offset 0x%llX, where the relocated room data go (0x%llX to 0x%llX), "
                  "holds data (0x%02X), perhaps another tool's; it would be overwritten.\n",
                  destination.name.c_str(), static_cast<long long>(offset),
-                 static_cast<long long>(RELOCATION_START), static_cast<long long>(end), byte));
+                 static_cast<long long>(layout.base), static_cast<long long>(end), byte));
     }
   }
 }
@@ -98,10 +86,10 @@ struct CodeBytes {
 
 std::int64_t OperandSize(std::uint8_t opcode) {
   switch (opcode) {
-    case 0xA9:  // LDA #bank (8-bit)
+    case LDA_IMMEDIATE_OPCODE:  // LDA #bank (8-bit)
       return 1;
-    case 0xBF:  // LDA long,X
-    case 0xDF:  // CMP long,X
+    case LDA_LONG_X_OPCODE:
+    case CMP_LONG_X_OPCODE:
       return 3;
     default:  // LDX, CPX, CMP immediate (16-bit); LDA abs,Y
       return 2;
@@ -117,10 +105,9 @@ std::vector<CodeBytes> CodeTheToolUses() {
   code.push_back({"sprite table code", SPRITE_CODE_FIELD, 4});
   code.push_back({"enemy death check code", DEATH_MASK_CODE,
                   static_cast<std::int64_t>(DEATH_MASK_OPERAND - DEATH_MASK_CODE + 2)});
-  code.push_back({"door table code", 0xB6C5, 4});
-  code.push_back({"door table code", 0xB6CB, 4});
-  code.push_back({"door table code", 0xB7F7, 4});
-  code.push_back({"door table code", 0xB7FD, 4});
+  for (const DoorTableLoad& load : DOOR_TABLE_LOADS) {
+    code.push_back({"door table code", load.opcodeOffset, DOOR_TABLE_LOAD_SIZE});
+  }
   return code;
 }
 
@@ -158,18 +145,18 @@ void CheckTablesApart(RomImage& destination) {
 
 }  // namespace
 
-std::int64_t RelocatedAreaEnd(const RomImage& out) {
-  std::int64_t end = RELOCATION_START;
+std::int64_t RelocatedAreaEnd(const RomImage& out, const OutputLayout& layout) {
+  std::int64_t end = layout.base;
   for (const PlacedBlock& block : out.placedBlocks) {
     end = std::max(end, block.end);
   }
   return end;
 }
 
-void CheckRelocatedLayout(RomImage& destination, const RomImage& out) {
-  const std::int64_t end = RelocatedAreaEnd(out);
-  CheckTablesOutsideArea(destination, end);
+void CheckRelocatedLayout(RomImage& destination, const RomImage& out, const OutputLayout& layout) {
+  const std::int64_t end = RelocatedAreaEnd(out, layout);
+  CheckTablesOutsideArea(destination, layout.base, end);
   CheckAreaBelowWorkRam(destination, end);
-  CheckAreaUnused(destination, end);
+  CheckAreaUnused(destination, layout, end);
   CheckTablesApart(destination);
 }

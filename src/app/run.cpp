@@ -144,7 +144,7 @@ void FinishImage(const CommandLine& line, TransferResult& result) {
     FixChecksum(result.out);
   }
   if (line.map) {
-    std::fputs(FormatMap(result.out).c_str(), stdout);
+    std::fputs(FormatMap(result.out, result.layout).c_str(), stdout);
   }
   if (line.verify) {
     const VerifyReport report = VerifyOutput(result);
@@ -198,7 +198,7 @@ void RunInspection(const CommandLine& line) {
   RefuseTooLarge(file);
   RomImage& image = file.rom->image;
   image.name = file.name;  // no headerless copy is made: messages name the file itself
-  std::fputs(InspectRom(image, line.rooms ? &selection : nullptr).c_str(), stdout);
+  std::fputs(InspectRom(image, line.rooms ? &selection : nullptr, OutputLayout{}).c_str(), stdout);
 }
 
 void Run(const CommandLine& line, std::optional<PendingFile>& output) {

@@ -24,7 +24,8 @@ void StartOutput(RomImage& out, const std::string& outputName, const RomImage& d
 
 void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
                     const RoomList& destinationRooms, const std::string& outputName,
-                    TransferResult& result) {
+                    TransferResult& result, const OutputLayout& layout) {
+  result.layout = layout;
   StartOutput(result.out, outputName, destination);
   CopyFileContents(result.out, destination);
   ExpandFile(result.out, EXPANDED_ROM_SIZE);
@@ -35,15 +36,15 @@ void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sou
   ReadAllRooms(destination, result.destinationSet);
   TransferRooms(result.destinationSet, destinationRooms, result.sourceSet, sourceRooms);
 
-  Seek(result.out, RELOCATION_START);
-  WriteMarker(result.out);
+  WriteMarker(result.out, layout);
   WriteAllRooms(result.out, result.destinationSet);
-  CheckRelocatedLayout(destination, result.out);
+  CheckRelocatedLayout(destination, result.out, layout);
 }
 
 TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
-                              const RoomList& destinationRooms, const std::string& outputName) {
+                              const RoomList& destinationRooms, const std::string& outputName,
+                              const OutputLayout& layout) {
   TransferResult result;
-  RunTransferJob(source, destination, sourceRooms, destinationRooms, outputName, result);
+  RunTransferJob(source, destination, sourceRooms, destinationRooms, outputName, result, layout);
   return result;
 }

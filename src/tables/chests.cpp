@@ -72,5 +72,5 @@ void WriteRoomChests(RomImage& out, const RoomSet& rooms) {
   WriteAddressField(out, CHEST_ITEM_FIELD, address + 2);
   Seek(out, tableStart);
   WriteBytes(out, table);
-  RecordBlock(out, "Chests", blockStart, Tell(out));
+  RecordBlock(out, BlockKind::Chests, blockStart, Tell(out));
 }

@@ -81,7 +81,7 @@ void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms) {
 }
 
 void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms) {
-  const ByteList label = LabelBlock("Pushable Blocks");
+  const ByteList label = LabelBlock(PUSHABLE_BLOCK_TABLE_LABEL);
   const ByteList table = BuildBlockTable(out, rooms);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
 
@@ -101,5 +101,5 @@ void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms) {
   }
   Seek(out, tableStart);
   WriteBytes(out, table);
-  RecordBlock(out, "Pushable blocks", blockStart, Tell(out));
+  RecordBlock(out, BlockKind::PushableBlocks, blockStart, Tell(out));
 }

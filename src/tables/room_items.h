@@ -34,5 +34,9 @@ void ReadItemPointerTable(RomImage& rom, ItemPointerTable& table);
 void ReadRoomItems(RomImage& rom, RoomSet& rooms, const ItemPointerTable& table);
 void WriteRoomItems(RomImage& out, const RoomSet& rooms);
 
+// The bytes of one bank that the item block leaves for the padded lists
+// beside the 320 per-room labels.
+std::int64_t ItemListRoom();
+
 // File offset of the item pointer table that the writer rewrites in place.
 std::uint32_t ItemTableOffset(RomImage& rom);

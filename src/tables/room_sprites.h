@@ -85,6 +85,10 @@ void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& ta
 // leaves the position at the end of the block.
 void WriteRoomSprites(RomImage& out, const RoomSet& rooms);
 
+// The bytes left for the padded lists by a sprite block placed from `from`
+// (aligned to 16 as the writer aligns it), which must end by SPRITE_BLOCK_LIMIT.
+std::int64_t SpriteListRoom(std::int64_t from);
+
 // The last of the checks that the ROM holds the game's code: the sprite
 // lookup at 0x4C296, in the game's own form or as this tool's loader call.
 void CheckSpriteCode(RomImage& rom);

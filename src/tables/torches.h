@@ -34,6 +34,11 @@ constexpr std::array<std::uint32_t, 3> TORCH_WINDOW_FIELDS = {0x15B16, 0x15B1D, 
 constexpr std::uint32_t TORCH_WINDOW_SIZE = 128;
 constexpr std::uint32_t TORCH_TABLE_LIMIT = 384;
 constexpr std::uint16_t TORCH_END_WORD = 0xFFFF;
+// The label in front of the table in the relocated area.
+constexpr char TORCH_TABLE_LABEL[] = "Torches";
+
+// The bytes of a room's entry: room word, torch words, end word.
+std::uint32_t TorchEntrySize(const WordList& torches);
 
 void ReadRoomTorches(RomImage& rom, RoomSet& rooms);
 void WriteRoomTorches(RomImage& out, const RoomSet& rooms);
