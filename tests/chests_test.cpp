@@ -133,7 +133,7 @@ TEST(ChestWriter, EmptySetWritesLabelCountZeroAndAddressesPastTheLabel) {
   EXPECT_EQ(fixture::Long(out.bytes, 0xEC0A), 0x3F8022u);
   EXPECT_EQ(Tell(out), 0x1F8020);
   ASSERT_EQ(out.placedBlocks.size(), 1u);
-  EXPECT_EQ(out.placedBlocks[0].name, "Chests");
+  EXPECT_EQ(out.placedBlocks[0].kind, BlockKind::Chests);
   EXPECT_EQ(out.placedBlocks[0].start, 0x1F8010);
   EXPECT_EQ(out.placedBlocks[0].end, 0x1F8020);
 }

@@ -57,7 +57,7 @@ RoomSet RoomsWithSharedLists() {
 TEST(InspectView, RoomRowsShowSharingSizesAndCounts) {
   RomImage rom = fixture::TestImage(fixture::BuildRom(RoomsWithSharedLists()), "a.sfc");
   const RoomList chosen = {17, 2, 3, 4, 5, 7, 9, 0};
-  const std::string text = InspectRom(rom, &chosen);
+  const std::string text = InspectRom(rom, &chosen, OutputLayout{});
 
   // Even rooms have 19 bytes of layer data (with a door list), odd rooms 15;
   // every sprite and item list is 5 bytes. Chests in rooms 5n+2, a block in
@@ -83,7 +83,7 @@ TEST(InspectView, RoomRowsShowSharingSizesAndCounts) {
 
 TEST(InspectView, SummaryOfAGameFormRomGivesFormsTotalsAndLimits) {
   RomImage rom = fixture::TestImage(fixture::BuildRom(fixture::SimpleRooms()), "a.sfc");
-  const std::string text = InspectRom(rom, nullptr);
+  const std::string text = InspectRom(rom, nullptr, OutputLayout{});
 
   EXPECT_EQ(RoomRows(text).size(), 320u);
   ExpectLines(
@@ -111,7 +111,7 @@ TEST(InspectView, ShortHeaderTableAndLoaderFormAreRecognisedWithoutPrinting) {
   fixture::ConsoleCapture console;
   rom.console = console.file;
   const RoomList chosen = {295, 300};
-  const std::string text = InspectRom(rom, &chosen);
+  const std::string text = InspectRom(rom, &chosen, OutputLayout{});
 
   EXPECT_EQ(console.Text(), "");
   EXPECT_EQ(rom.console, console.file);
@@ -134,7 +134,7 @@ TEST(InspectView, ToolWrittenOutputShowsItsRelocatedAreaAndNoSharing) {
   FillIdentityRoomLists(sourceRooms, destinationRooms);
   TransferResult result = RunTransferJob(rom, rom, sourceRooms, destinationRooms, "_a.sfc");
   result.out.console = nullptr;
-  const std::string text = InspectRom(result.out, nullptr);
+  const std::string text = InspectRom(result.out, nullptr, OutputLayout{});
 
   const std::vector<std::string> rows = RoomRows(text);
   ASSERT_EQ(rows.size(), 320u);
@@ -156,7 +156,8 @@ TEST(InspectView, RomTheReadersRefuseStopsTheRun) {
   fixture::ByteList bytes = fixture::BuildRom(fixture::SimpleRooms());
   fixture::PutByte(bytes, 0x874B, 0x00);
   RomImage rom = fixture::TestImage(bytes, "bad.sfc");
-  const fixture::Outcome outcome = fixture::CaptureRun(rom, [&] { InspectRom(rom, nullptr); });
+  const fixture::Outcome outcome =
+      fixture::CaptureRun(rom, [&] { InspectRom(rom, nullptr, OutputLayout{}); });
   EXPECT_EQ(outcome.failure,
             "bad.sfc: unsupported ROM: the layer table code at offset 0x874B holds 0x00 where "
             "the game has 0xBF.\n");

@@ -48,7 +48,7 @@ std::string LineStartingWith(const std::string& text, const std::string& start) 
 
 TEST(MapView, BlockRowsOfSimpleRoomsStandAtTheirOffsets) {
   const TransferResult result = SimpleTransfer();
-  const std::string map = FormatMap(result.out);
+  const std::string map = FormatMap(result.out, result.layout);
 
   // Every sprite list of these rooms is 5 bytes: the sprite block is 0x2B10
   // bytes from 0x1F8030, its table at 0x1F8050, the loader at 0x1FAAF0, the
@@ -90,12 +90,12 @@ TEST(MapView, LayerBlocksFoldIntoOneRowFromRoomZeroToTheLastRoomsData) {
   std::snprintf(row, sizeof row,
                 "Layer rooms 0-319        %06X-%06X  %06X-%06X  %6X  3F-40, 2 banks", first, last,
                 fixture::PcToSnes(first), fixture::PcToSnes(last), last + 1 - first);
-  EXPECT_TRUE(HasLine(FormatMap(result.out), row)) << row;
+  EXPECT_TRUE(HasLine(FormatMap(result.out, result.layout), row)) << row;
 }
 
 TEST(MapView, BankRowsAddUpToTheBankAndToTheBytesInBlocks) {
   const TransferResult result = SimpleTransfer();
-  const std::string map = FormatMap(result.out);
+  const std::string map = FormatMap(result.out, result.layout);
   const std::string bank3F = LineStartingWith(map, "3F    1F8000-1FFFFF");
   const std::string bank40 = LineStartingWith(map, "40    200000-207FFF");
   ASSERT_FALSE(bank3F.empty()) << map;
@@ -120,7 +120,7 @@ TEST(MapView, BankRowsAddUpToTheBankAndToTheBytesInBlocks) {
 }
 
 TEST(MapView, LimitsShowTheSpriteItemTorchAndPushableBlocksAgainstTheirLimits) {
-  const std::string map = FormatMap(SimpleTransfer().out);
+  const std::string map = FormatMap(SimpleTransfer().out, OutputLayout{});
   const char* const expected[] = {
       "Limits (bytes)                       Used    Limit     Left   Use",
       "  Sprite block in one bank          11024    32768    21744   33%",

@@ -290,7 +290,7 @@ TEST(Options, MapAndVerifyPrintTheirTablesAndChangeNoFile) {
   TransferResult job = JobInMemory({1, 3}, {2, 4});
   const VerifyReport report = VerifyOutput(job);
   EXPECT_EQ(report.unexpected, 0);
-  EXPECT_EQ(withOptions.output, plain.output + FormatMap(job.out) + report.text);
+  EXPECT_EQ(withOptions.output, plain.output + FormatMap(job.out, job.layout) + report.text);
 
   EXPECT_EQ(optionRun.Entries(), plainRun.Entries());
   for (const char* name : {"_h.smc", "_NoHeader_h.smc"}) {
@@ -406,7 +406,7 @@ TEST(Options, InspectReadsOneRomAndWritesNothing) {
   image.name = "h.smc";
   image.bytes = DestinationRom();
   image.console = nullptr;
-  EXPECT_EQ(all.output, InspectRom(image, nullptr));
+  EXPECT_EQ(all.output, InspectRom(image, nullptr, OutputLayout{}));
 
   const fixture::RunResult some =
       workspace.Run({"--rooms", "0x10..0x11:300", "--inspect", "a.sfc"});
@@ -414,7 +414,7 @@ TEST(Options, InspectReadsOneRomAndWritesNothing) {
   image.name = "a.sfc";
   image.bytes = SourceRom();
   const RoomList named = {0x10, 0x11, 300, 301};
-  EXPECT_EQ(some.output, InspectRom(image, &named));
+  EXPECT_EQ(some.output, InspectRom(image, &named, OutputLayout{}));
   EXPECT_NE(some.output, all.output);
 
   const std::pair<Arguments, std::string> failures[] = {

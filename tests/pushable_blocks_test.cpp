@@ -186,7 +186,7 @@ TEST(PushableBlockWriter, EmptySetWritesLabelCountZeroAndFourWindows) {
   for (int k = 0; k < 4; ++k) EXPECT_EQ(fixture::Long(out.bytes, WINDOW_FIELDS[k]), expected[k]);
   EXPECT_EQ(Tell(out), 0x1F8010);
   ASSERT_EQ(out.placedBlocks.size(), 1u);
-  EXPECT_EQ(out.placedBlocks[0].name, "Pushable blocks");
+  EXPECT_EQ(out.placedBlocks[0].kind, BlockKind::PushableBlocks);
   EXPECT_EQ(out.placedBlocks[0].start, 0x1F8000);
   EXPECT_EQ(out.placedBlocks[0].end, 0x1F8010);
 }

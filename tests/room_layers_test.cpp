@@ -277,7 +277,8 @@ TEST(RoomLayerWrite, EveryRoomGetsItsOwnBlockAndEntry) {
     EXPECT_EQ(fixture::Slice(out.bytes, cursor + 16, data.size()), data) << room;
     ASSERT_LT(static_cast<std::size_t>(room), out.placedBlocks.size());
     const PlacedBlock& block = out.placedBlocks[room];
-    EXPECT_EQ(block.name, label);
+    EXPECT_EQ(block.kind, BlockKind::LayerData);
+    EXPECT_EQ(block.room, room);
     EXPECT_EQ(block.start, cursor);
     EXPECT_EQ(block.end, cursor + size);
     cursor += size;

@@ -248,7 +248,7 @@ TEST(TorchWriter, EmptySetWritesLabelCountZeroAndThreeWindows) {
   for (int k = 0; k < 3; ++k) EXPECT_EQ(fixture::Long(out.bytes, WINDOW_FIELDS[k]), expected[k]);
   EXPECT_EQ(Tell(out), 0x1F8020);
   ASSERT_EQ(out.placedBlocks.size(), 1u);
-  EXPECT_EQ(out.placedBlocks[0].name, "Torches");
+  EXPECT_EQ(out.placedBlocks[0].kind, BlockKind::Torches);
   EXPECT_EQ(out.placedBlocks[0].start, 0x1F8010);
   EXPECT_EQ(out.placedBlocks[0].end, 0x1F8020);
 }

@@ -5,11 +5,7 @@
 #include "tables/game_code.h"
 #include "tables/pit_rooms.h"
 #include "tables/pushable_blocks.h"
-#include "tables/room_headers.h"
-#include "tables/room_items.h"
-#include "tables/room_layers.h"
 #include "tables/room_messages.h"
-#include "tables/room_sprites.h"
 #include "tables/torches.h"
 
 namespace {
@@ -50,13 +46,14 @@ void ReadAllRooms(RomImage& rom, RoomSet& rooms, RoomPointerTables& tables, Layo
   ReadRoomMessages(rom, rooms);
 }
 
-void WriteMarker(RomImage& out) {
+void WriteMarker(RomImage& out, const OutputLayout& layout) {
   const std::string marker = MARKER_TEXT;
+  Seek(out, layout.base);
   AlignTo16(out);
   EnsureNoBankBreach(out, static_cast<std::uint32_t>(marker.size()));
   const std::int64_t start = Tell(out);
   WriteText(out, marker);
-  RecordBlock(out, "Marker", start, Tell(out));
+  RecordBlock(out, BlockKind::Marker, start, Tell(out));
 }
 
 void FindListRegions(const RomImage& destination, const RoomPointerTables& tables,

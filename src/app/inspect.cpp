@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -12,15 +11,10 @@
 #include "app/map.h"
 #include "rom/snes_address.h"
 #include "tables/chests.h"
-#include "tables/game_code.h"
 #include "tables/pit_rooms.h"
 #include "tables/pushable_blocks.h"
 #include "tables/room_doors.h"
-#include "tables/room_headers.h"
-#include "tables/room_items.h"
-#include "tables/room_layers.h"
 #include "tables/room_messages.h"
-#include "tables/room_sprites.h"
 #include "tables/torches.h"
 
 namespace {
@@ -28,44 +22,7 @@ namespace {
 using RoomOffsets = std::array<std::int64_t, ROOM_COUNT>;
 using RoomPartners = std::array<int, ROOM_COUNT>;  // -1: the room shares with none
 
-constexpr int SHORT_HEADER_TABLE_ENTRIES = 296;
-constexpr std::int64_t LABEL_SIZE = 16;
-constexpr std::int64_t TORCH_ENTRY_FRAME = 4;  // room word and end word
-// Last pit indexes from here on are negative as signed words: an empty list.
-constexpr std::uint16_t EMPTY_PIT_INDEXES = 0x8000;
-// The sprite block besides its per-room labels and lists: the table's 32-byte
-// label field and the table, the loader's label field, the loader padded to
-// 32 bytes, the death masks' label and their 16 words.
-constexpr std::int64_t SPRITE_BLOCK_FIXED_SIZE =
-    32 + 2 * ROOM_COUNT + 32 + 32 + LABEL_SIZE + 2 * DEATH_MASK_COUNT;
-
-struct RomTables {
-  HeaderPointerTable headers;
-  LayerPointerTable layers;
-  SpritePointerTable sprites;
-  ItemPointerTable items;
-};
-
-// What ReadAllRooms does, keeping the pointer tables.
-RomTables ReadRomTables(RomImage& rom, RoomSet& rooms) {
-  CheckGameCode(rom);
-  RomTables tables;
-  ReadHeaderPointerTable(rom, tables.headers);
-  ReadLayerPointerTable(rom, tables.layers);
-  ReadSpritePointerTable(rom, tables.sprites);
-  ReadItemPointerTable(rom, tables.items);
-
-  ReadRoomHeaders(rom, rooms, tables.headers);
-  ReadRoomLayers(rom, rooms, tables.layers);
-  ReadRoomSprites(rom, rooms, tables.sprites);
-  ReadRoomItems(rom, rooms, tables.items);
-  ReadRoomPushableBlocks(rom, rooms);
-  ReadRoomTorches(rom, rooms);
-  ReadRoomChests(rom, rooms);
-  ReadRoomPits(rom, rooms);
-  ReadRoomMessages(rom, rooms);
-  return tables;
-}
+using RomTables = RoomPointerTables;
 
 std::int64_t OffsetOf(std::uint32_t address) { return SnesToPc(address); }
 
@@ -177,11 +134,6 @@ bool CallsLoader(RomImage& rom) {
   return ReadByte(rom) == JSL_OPCODE;
 }
 
-bool IsShortHeaderTable(const HeaderPointerTable& table) {
-  return BankedOffset(table.bank, table.entries.at(0)) ==
-         OffsetOf(table.tableAddress) + 2 * SHORT_HEADER_TABLE_ENTRIES;
-}
-
 // A run of bytes that one of the ROM's tables or pointers leads to.
 struct Extent {
   std::string what;
@@ -263,10 +215,11 @@ void AddRoomTableExtents(RomImage& rom, std::vector<Extent>& extents) {
   const std::int64_t chestEntries = (chestBytes + CHEST_ENTRY_SIZE - 1) / CHEST_ENTRY_SIZE;
   extents.push_back({"chest table", chests, chests + chestEntries * CHEST_ENTRY_SIZE});
 
-  const std::uint16_t lastPit = WordAt(rom, PIT_LAST_INDEX_FIELD, "pit room list last index");
-  if (lastPit < EMPTY_PIT_INDEXES) {
+  const std::int64_t pitBytes =
+      PitListSize(WordAt(rom, PIT_LAST_INDEX_FIELD, "pit room list last index"));
+  if (pitBytes > 0) {
     const std::int64_t pits = OffsetOf(LongAt(rom, PIT_LIST_FIELD, "pit room list address"));
-    extents.push_back({"pit room list", pits, pits + (lastPit / 2 + 1) * 2});
+    extents.push_back({"pit room list", pits, pits + pitBytes});
   }
 }
 
@@ -282,22 +235,17 @@ std::vector<Extent> Extents(RomImage& rom, const RomTables& tables, const RoomSe
 
 // The extent reaching furthest among those that lie in the relocated area.
 // An empty table (a chest count of 0) may keep an address that leads nowhere.
-std::optional<Extent> FurthestInArea(const RomImage& rom, const std::vector<Extent>& extents,
-                                     std::int64_t base) {
+std::optional<Extent> FurthestInArea(const RomImage& rom, const OutputLayout& layout,
+                                     const std::vector<Extent>& extents) {
   std::optional<Extent> furthest;
   for (const Extent& extent : extents) {
     const bool inArea =
-        extent.start >= base && extent.end > extent.start && extent.end <= ImageSize(rom);
+        extent.start >= layout.base && extent.end > extent.start && extent.end <= ImageSize(rom);
     if (inArea && (!furthest || extent.end > furthest->end)) {
       furthest = extent;
     }
   }
   return furthest;
-}
-
-bool CarriesMarker(const RomImage& rom, std::int64_t base) {
-  return HoldsAt(rom, base, reinterpret_cast<const std::uint8_t*>(MARKER_TEXT),
-                 std::strlen(MARKER_TEXT));
 }
 
 std::string SummaryLine(const char* topic, const std::string& text) {
@@ -308,7 +256,8 @@ std::string HeaderTableLine(const RomTables& tables) {
   const bool isShort = IsShortHeaderTable(tables.headers);
   return SummaryLine(
       "Header table",
-      Format("%d entries at 0x%06llX, headers in bank %02X%s", isShort ? 296 : ROOM_COUNT,
+      Format("%d entries at 0x%06llX, headers in bank %02X%s",
+             isShort ? SHORT_HEADER_TABLE_ENTRIES : ROOM_COUNT,
              static_cast<long long>(OffsetOf(tables.headers.tableAddress)), tables.headers.bank,
              isShort ? " (rooms 296 to 319 use room 295's header)" : ""));
 }
@@ -327,12 +276,12 @@ std::string SpriteTableLine(RomImage& rom, const RomTables& tables) {
                                             loader, table, tables.sprites.bank));
 }
 
-std::string RelocatedAreaLine(const RomImage& rom, const std::vector<Extent>& extents,
-                              std::int64_t base) {
-  const std::optional<Extent> furthest = FurthestInArea(rom, extents, base);
-  std::string text = CarriesMarker(rom, base)
-                         ? Format("marker text at 0x%llX", static_cast<long long>(base))
-                         : Format("none: no marker text at 0x%llX", static_cast<long long>(base));
+std::string RelocatedAreaLine(const RomImage& rom, const OutputLayout& layout,
+                              const std::vector<Extent>& extents) {
+  const std::optional<Extent> furthest = FurthestInArea(rom, layout, extents);
+  const auto base = static_cast<long long>(layout.base);
+  std::string text = CarriesMarker(rom, layout) ? Format("marker text at 0x%llX", base)
+                                                : Format("none: no marker text at 0x%llX", base);
   if (furthest) {
     text += Format("; the tables point into it up to 0x%06llX, the last byte of the %s",
                    static_cast<long long>(furthest->end - 1), furthest->what.c_str());
@@ -362,8 +311,7 @@ Totals TotalsOf(const RoomSet& rooms) {
     totals.torchWords += room.torches.size();
     totals.pitRooms += room.hasPit != 0 ? 1 : 0;
     if (!room.torches.empty()) {
-      totals.torchTableBytes +=
-          TORCH_ENTRY_FRAME + 2 * static_cast<std::int64_t>(room.torches.size());
+      totals.torchTableBytes += TorchEntrySize(room.torches);
     }
     totals.paddedItems += Padded(room.itemData.size());
     totals.paddedSprites += Padded(room.spriteData.size());
@@ -371,30 +319,22 @@ Totals TotalsOf(const RoomSet& rooms) {
   return totals;
 }
 
-// The bytes the sprite block leaves for the padded lists: it starts right
-// behind the marker text and must end by 0x200000.
-std::int64_t SpriteListRoom(std::int64_t base) {
-  const std::int64_t markerEnd = base + static_cast<std::int64_t>(std::strlen(MARKER_TEXT));
-  const std::int64_t blockStart = (markerEnd + 15) / 16 * 16;
-  return std::max<std::int64_t>(
-      0, SPRITE_BLOCK_LIMIT - blockStart - SPRITE_BLOCK_FIXED_SIZE - LABEL_SIZE * ROOM_COUNT);
-}
-
-std::string LimitRows(const Totals& totals, std::int64_t base) {
-  const std::int64_t itemListRoom = BANK_SIZE - LABEL_SIZE * ROOM_COUNT;
+// The sprite block is the first behind the marker text.
+std::string LimitRows(const Totals& totals, const OutputLayout& layout) {
   std::string text = FormatLimitHeading();
   text += FormatLimitRow("Torch table", totals.torchTableBytes, TORCH_TABLE_LIMIT);
   text +=
       FormatLimitRow("Pushable block table",
                      static_cast<std::int64_t>(totals.pushableBlocks) * PUSHABLE_BLOCK_ENTRY_SIZE,
                      PUSHABLE_BLOCK_TABLE_LIMIT);
-  text += FormatLimitRow("Item lists, padded", totals.paddedItems, itemListRoom);
-  text += FormatLimitRow("Sprite lists, padded", totals.paddedSprites, SpriteListRoom(base));
+  text += FormatLimitRow("Item lists, padded", totals.paddedItems, ItemListRoom());
+  text += FormatLimitRow("Sprite lists, padded", totals.paddedSprites,
+                         SpriteListRoom(MarkerEnd(layout)));
   return text;
 }
 
 std::string FormatSummary(RomImage& rom, const RomTables& tables, const RoomSet& rooms,
-                          const std::vector<Extent>& extents, std::int64_t base) {
+                          const OutputLayout& layout, const std::vector<Extent>& extents) {
   const Totals totals = TotalsOf(rooms);
   std::string text = Format("Summary of %s\n", rom.name.c_str());
   text += HeaderTableLine(tables);
@@ -403,19 +343,20 @@ std::string FormatSummary(RomImage& rom, const RomTables& tables, const RoomSet&
       "Totals", Format("%zu chests, %zu pushable blocks, %zu torch words, %zu "
                        "pit rooms",
                        totals.chests, totals.pushableBlocks, totals.torchWords, totals.pitRooms));
-  text += RelocatedAreaLine(rom, extents, base);
+  text += RelocatedAreaLine(rom, layout, extents);
   text += '\n';
-  text += LimitRows(totals, base);
+  text += LimitRows(totals, layout);
   return text;
 }
 
 }  // namespace
 
-std::string InspectRom(RomImage& rom, const RoomList* rooms, std::int64_t base) {
+std::string InspectRom(RomImage& rom, const RoomList* rooms, const OutputLayout& layout) {
   std::FILE* const console = rom.console;
   rom.console = nullptr;
   RoomSet roomSet;
-  const RomTables tables = ReadRomTables(rom, roomSet);
+  RomTables tables;
+  ReadAllRooms(rom, roomSet, tables);
   const RoomPointers pointers = PointersOf(tables);
   const std::vector<Extent> extents = Extents(rom, tables, roomSet, pointers);
   rom.console = console;
@@ -428,6 +369,6 @@ std::string InspectRom(RomImage& rom, const RoomList* rooms, std::int64_t base) 
     text += FormatRoomRow(roomSet, shared, room);
   }
   text += '\n';
-  text += FormatSummary(rom, tables, roomSet, extents, base);
+  text += FormatSummary(rom, tables, roomSet, layout, extents);
   return text;
 }

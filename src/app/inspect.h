@@ -11,19 +11,20 @@
 // right behind it), the sprite table's form (the game's own lookup, or a call
 // to a sprite pointer loader as this tool writes it), the totals, each limited
 // total against its limit as the writers would meet it, and whether the ROM
-// carries this tool's relocated area: its marker text at 0x1F8000, and the
+// carries this tool's relocated area: its marker text at the area's start
+// (0x1F8000 unless the layout gives another), and the
 // last byte of the furthest data that a table of the ROM points at from there
 // on (the message note behind the pit room list is pointed at by nothing).
 #pragma once
 
 #include <string>
 
-#include "app/all_rooms.h"
+#include "app/output_layout.h"
 #include "rom/rom_image.h"
 #include "rooms/transfer.h"
 
 // Reads `rom` (headerless) with the tool's readers, printing nothing; a ROM
 // the readers refuse stops the run as a transfer would. `rooms` selects the
 // rooms of the per-room part (nullptr: all 320); the summary covers them all.
-// `base` is where a relocated area of this tool would start.
-std::string InspectRom(RomImage& rom, const RoomList* rooms, std::int64_t base = RELOCATION_START);
+// `layout` says where the relocated area is looked for.
+std::string InspectRom(RomImage& rom, const RoomList* rooms, const OutputLayout& layout);

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/all_rooms.h"
 #include "rom/failure.h"
 #include "tables/game_code.h"
 #include "tables/room_doors.h"
@@ -17,9 +16,6 @@
 #include "tables/torches.h"
 
 namespace {
-
-// Bank 0x7E starts here in this mapping: work RAM, not ROM.
-constexpr std::int64_t WORK_RAM_START = 0x3F0000;
 
 struct InPlaceTable {
   const char* name;
@@ -72,27 +68,19 @@ void CheckAreaBelowWorkRam(const RomImage& destination, std::int64_t end) {
   }
 }
 
-bool CarriesMarker(const RomImage& destination, std::int64_t base) {
-  const std::string marker = MARKER_TEXT;
-  if (ImageSize(destination) < base + static_cast<std::int64_t>(marker.size())) {
-    return false;
-  }
-  return std::equal(marker.begin(), marker.end(), destination.bytes.begin() + base);
-}
-
-void CheckAreaUnused(const RomImage& destination, std::int64_t base, std::int64_t end) {
-  if (CarriesMarker(destination, base)) {
+void CheckAreaUnused(const RomImage& destination, const OutputLayout& layout, std::int64_t end) {
+  if (CarriesMarker(destination, layout)) {
     return;
   }
   const std::int64_t last = std::min(end, ImageSize(destination));
-  for (std::int64_t offset = base; offset < last; ++offset) {
+  for (std::int64_t offset = layout.base; offset < last; ++offset) {
     const std::uint8_t byte = destination.bytes[static_cast<std::size_t>(offset)];
     if (byte != 0x00 && byte != 0xFF) {
       StopRun(
           Format("%s: offset 0x%llX, where the relocated room data go (0x%llX to 0x%llX), "
                  "holds data (0x%02X), perhaps another tool's; it would be overwritten.\n",
                  destination.name.c_str(), static_cast<long long>(offset),
-                 static_cast<long long>(base), static_cast<long long>(end), byte));
+                 static_cast<long long>(layout.base), static_cast<long long>(end), byte));
     }
   }
 }
@@ -108,10 +96,10 @@ struct CodeBytes {
 
 std::int64_t OperandSize(std::uint8_t opcode) {
   switch (opcode) {
-    case 0xA9:  // LDA #bank (8-bit)
+    case LDA_IMMEDIATE_OPCODE:  // LDA #bank (8-bit)
       return 1;
-    case 0xBF:  // LDA long,X
-    case 0xDF:  // CMP long,X
+    case LDA_LONG_X_OPCODE:
+    case CMP_LONG_X_OPCODE:
       return 3;
     default:  // LDX, CPX, CMP immediate (16-bit); LDA abs,Y
       return 2;
@@ -127,10 +115,9 @@ std::vector<CodeBytes> CodeTheToolUses() {
   code.push_back({"sprite table code", SPRITE_CODE_FIELD, 4});
   code.push_back({"enemy death check code", DEATH_MASK_CODE,
                   static_cast<std::int64_t>(DEATH_MASK_OPERAND - DEATH_MASK_CODE + 2)});
-  code.push_back({"door table code", 0xB6C5, 4});
-  code.push_back({"door table code", 0xB6CB, 4});
-  code.push_back({"door table code", 0xB7F7, 4});
-  code.push_back({"door table code", 0xB7FD, 4});
+  for (const DoorTableLoad& load : DOOR_TABLE_LOADS) {
+    code.push_back({"door table code", load.opcodeOffset, DOOR_TABLE_LOAD_SIZE});
+  }
   return code;
 }
 
@@ -168,8 +155,8 @@ void CheckTablesApart(RomImage& destination, const OutputLayout& layout) {
 
 }  // namespace
 
-std::int64_t RelocatedAreaEnd(const RomImage& out, std::int64_t base) {
-  std::int64_t end = base;
+std::int64_t RelocatedAreaEnd(const RomImage& out, const OutputLayout& layout) {
+  std::int64_t end = layout.base;
   for (const PlacedBlock& block : out.placedBlocks) {
     end = std::max(end, block.end);
   }
@@ -177,9 +164,9 @@ std::int64_t RelocatedAreaEnd(const RomImage& out, std::int64_t base) {
 }
 
 void CheckRelocatedLayout(RomImage& destination, const RomImage& out, const OutputLayout& layout) {
-  const std::int64_t end = RelocatedAreaEnd(out, layout.base);
+  const std::int64_t end = RelocatedAreaEnd(out, layout);
   CheckTablesOutsideArea(destination, layout, end);
   CheckAreaBelowWorkRam(destination, end);
-  CheckAreaUnused(destination, layout.base, end);
+  CheckAreaUnused(destination, layout, end);
   CheckTablesApart(destination, layout);
 }

@@ -2,7 +2,7 @@
 // the output image and before anything is written to disk.
 #pragma once
 
-#include "app/all_rooms.h"
+#include "app/output_layout.h"
 #include "rom/rom_image.h"
 
 // Stops the run when the relocated area would overwrite one of the tables the
@@ -11,9 +11,9 @@
 // tool keeps in the expanded area; and when two of the tables rewritten in
 // place overlap, or one of them overlaps the game code the tool reads or
 // patches (the writers would destroy each other's work). `destination` is the headerless
-// destination ROM as read; `out` the output image after all writers ran.
-void CheckRelocatedLayout(RomImage& destination, const RomImage& out,
-                          const OutputLayout& layout = {});
+// destination ROM as read; `out` the output image after all writers ran from
+// the start that `layout` gives.
+void CheckRelocatedLayout(RomImage& destination, const RomImage& out, const OutputLayout& layout);
 
 // One past the last byte of the relocated area.
-std::int64_t RelocatedAreaEnd(const RomImage& out, std::int64_t base = RELOCATION_START);
+std::int64_t RelocatedAreaEnd(const RomImage& out, const OutputLayout& layout);

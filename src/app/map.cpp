@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/all_rooms.h"
 #include "app/layout_checks.h"
+#include "rom/block_output.h"
 #include "rom/snes_address.h"
 #include "tables/pushable_blocks.h"
 #include "tables/room_sprites.h"
@@ -17,20 +17,46 @@
 
 namespace {
 
-constexpr char LAYER_BLOCK_PREFIX[] = "Layer Room ";
-constexpr char ITEM_BLOCK[] = "Room items";
-constexpr char TORCH_BLOCK[] = "Torches";
-constexpr char PUSHABLE_BLOCK[] = "Pushable blocks";
 // The blocks that make up the sprite block, which must stay in one bank below 0x200000.
-constexpr std::array<const char*, 4> SPRITE_BLOCKS = {"Sprite pointer table", "Sprite lists",
-                                                      "Sprite pointer loader", "Slot death masks"};
-// The label in front of the torch and pushable block tables.
-constexpr std::int64_t TABLE_LABEL_SIZE = 16;
-// Bank 0x7E, the console's work RAM in this mapping, starts here.
-constexpr std::int64_t WORK_RAM_START = 0x3F0000;
+constexpr std::array<BlockKind, 4> SPRITE_BLOCKS = {
+    BlockKind::SpritePointerTable, BlockKind::SpriteLists, BlockKind::SpritePointerLoader,
+    BlockKind::SlotDeathMasks};
 constexpr std::int64_t BANK_BYTES = BANK_SIZE;
 
+const char* BlockName(BlockKind kind) {
+  switch (kind) {
+    case BlockKind::Marker:
+      return "Marker";
+    case BlockKind::SpritePointerTable:
+      return "Sprite pointer table";
+    case BlockKind::SpriteLists:
+      return "Sprite lists";
+    case BlockKind::SpritePointerLoader:
+      return "Sprite pointer loader";
+    case BlockKind::SlotDeathMasks:
+      return "Slot death masks";
+    case BlockKind::RoomHeaders:
+      return "Room headers";
+    case BlockKind::LayerData:
+      return "Layer rooms";
+    case BlockKind::RoomItems:
+      return "Room items";
+    case BlockKind::PushableBlocks:
+      return "Pushable blocks";
+    case BlockKind::Torches:
+      return "Torches";
+    case BlockKind::Chests:
+      return "Chests";
+    case BlockKind::PitRooms:
+      return "Pit rooms";
+    case BlockKind::MessageTableNote:
+      return "Message table note";
+  }
+  return "Block";
+}
+
 struct MapRow {
+  BlockKind kind = BlockKind::Marker;
   std::string name;
   std::int64_t start = 0;
   std::int64_t end = 0;  // one past the last byte
@@ -49,25 +75,19 @@ void AddBlock(MapRow& row, const PlacedBlock& block) {
   row.banks.insert(BankOf(std::max(block.start, block.end - 1)));
 }
 
-bool IsLayerBlock(const std::string& name) { return name.rfind(LAYER_BLOCK_PREFIX, 0) == 0; }
-
-std::string LayerRoom(const std::string& name) {
-  return name.substr(std::string(LAYER_BLOCK_PREFIX).size());
-}
-
 // One row per block, the consecutive per-room layer blocks folded into one.
 std::vector<MapRow> BuildRows(const RomImage& out) {
   std::vector<MapRow> rows;
-  std::string firstLayerRoom;
+  std::optional<int> firstLayerRoom;
   for (const PlacedBlock& block : out.placedBlocks) {
-    const bool layer = IsLayerBlock(block.name);
-    const bool continuesLayers = layer && !rows.empty() && !firstLayerRoom.empty();
+    const bool layer = block.kind == BlockKind::LayerData;
+    const bool continuesLayers = layer && !rows.empty() && firstLayerRoom;
     if (!continuesLayers) {
-      rows.push_back(MapRow{block.name, block.start, block.end, {}});
-      firstLayerRoom = layer ? LayerRoom(block.name) : "";
+      rows.push_back(MapRow{block.kind, BlockName(block.kind), block.start, block.end, {}});
+      firstLayerRoom = layer ? std::optional<int>(block.room) : std::nullopt;
     }
     if (layer) {
-      rows.back().name = "Layer rooms " + firstLayerRoom + "-" + LayerRoom(block.name);
+      rows.back().name = Format("%s %d-%d", BlockName(block.kind), *firstLayerRoom, block.room);
     }
     AddBlock(rows.back(), block);
   }
@@ -119,10 +139,10 @@ BankUse UseOfBank(const RomImage& out, std::int64_t bank) {
   return use;
 }
 
-std::string FormatBankRows(const RomImage& out, std::int64_t base, std::int64_t areaEnd) {
+std::string FormatBankRows(const RomImage& out, std::int64_t areaStart, std::int64_t areaEnd) {
   std::string text = "Bank  File offsets   Used  Gaps  Free\n";
-  const std::int64_t lastBank = BankOf(std::max(base, areaEnd - 1));
-  for (std::int64_t bank = BankOf(base); bank <= lastBank; ++bank) {
+  const std::int64_t lastBank = BankOf(std::max(areaStart, areaEnd - 1));
+  for (std::int64_t bank = BankOf(areaStart); bank <= lastBank; ++bank) {
     const std::int64_t bankStart = bank * BANK_BYTES;
     const BankUse use = UseOfBank(out, bank);
     text += Format("%02llX    %s  %4llX  %4llX  %4llX\n", static_cast<long long>(bank),
@@ -134,23 +154,28 @@ std::string FormatBankRows(const RomImage& out, std::int64_t base, std::int64_t 
   return text;
 }
 
-std::string FormatTotal(const RomImage& out, std::int64_t base, std::int64_t areaEnd) {
+std::string FormatTotal(const RomImage& out, std::int64_t areaStart, std::int64_t areaEnd) {
   std::int64_t inBlocks = 0;
   for (const PlacedBlock& block : out.placedBlocks) {
     inBlocks += block.end - block.start;
   }
-  const std::int64_t total = areaEnd - base;
+  const std::int64_t total = areaEnd - areaStart;
   return Format(
       "Total: %s, %llX bytes (%lld) from 0x%llX to the end of the last block, %llX of them in "
       "blocks\n",
-      FormatRange(base, std::max(base, areaEnd - 1)).c_str(), static_cast<long long>(total),
-      static_cast<long long>(total), static_cast<long long>(base),
-      static_cast<long long>(inBlocks));
+      FormatRange(areaStart, std::max(areaStart, areaEnd - 1)).c_str(),
+      static_cast<long long>(total), static_cast<long long>(total),
+      static_cast<long long>(areaStart), static_cast<long long>(inBlocks));
 }
 
-std::optional<MapRow> FindRow(const std::vector<MapRow>& rows, const std::string& name) {
+// The bytes of the label block in front of a table.
+std::int64_t LabelSize(const char* label) {
+  return static_cast<std::int64_t>(LabelBlock(label).size());
+}
+
+std::optional<MapRow> FindRow(const std::vector<MapRow>& rows, BlockKind kind) {
   for (const MapRow& row : rows) {
-    if (row.name == name) {
+    if (row.kind == kind) {
       return row;
     }
   }
@@ -161,11 +186,11 @@ std::optional<MapRow> FindRow(const std::vector<MapRow>& rows, const std::string
 std::optional<MapRow> SpriteBlock(const RomImage& out) {
   std::optional<MapRow> sprite;
   for (const PlacedBlock& block : out.placedBlocks) {
-    if (std::find(SPRITE_BLOCKS.begin(), SPRITE_BLOCKS.end(), block.name) == SPRITE_BLOCKS.end()) {
+    if (std::find(SPRITE_BLOCKS.begin(), SPRITE_BLOCKS.end(), block.kind) == SPRITE_BLOCKS.end()) {
       continue;
     }
     if (!sprite) {
-      sprite = MapRow{"Sprite block", block.start, block.end, {}};
+      sprite = MapRow{block.kind, "Sprite block", block.start, block.end, {}};
     }
     sprite->start = std::min(sprite->start, block.start);
     sprite->end = std::max(sprite->end, block.end);
@@ -173,26 +198,29 @@ std::optional<MapRow> SpriteBlock(const RomImage& out) {
   return sprite;
 }
 
-std::string FormatLimits(const RomImage& out, const std::vector<MapRow>& rows, std::int64_t base,
-                         std::int64_t areaEnd) {
+std::string FormatLimits(const RomImage& out, const std::vector<MapRow>& rows,
+                         std::int64_t areaStart, std::int64_t areaEnd) {
   std::string text = FormatLimitHeading();
   if (const std::optional<MapRow> sprite = SpriteBlock(out)) {
     const std::int64_t size = sprite->end - sprite->start;
     text += FormatLimitRow("Sprite block in one bank", size, BANK_BYTES);
     text += FormatLimitRow("Sprite block below 0x200000", size, SPRITE_BLOCK_LIMIT - sprite->start);
   }
-  if (const std::optional<MapRow> items = FindRow(rows, ITEM_BLOCK)) {
+  if (const std::optional<MapRow> items = FindRow(rows, BlockKind::RoomItems)) {
     text += FormatLimitRow("Item block in one bank", items->end - items->start, BANK_BYTES);
   }
-  if (const std::optional<MapRow> torches = FindRow(rows, TORCH_BLOCK)) {
-    text += FormatLimitRow("Torch table", torches->end - torches->start - TABLE_LABEL_SIZE,
-                           TORCH_TABLE_LIMIT);
+  if (const std::optional<MapRow> torches = FindRow(rows, BlockKind::Torches)) {
+    text +=
+        FormatLimitRow("Torch table", torches->end - torches->start - LabelSize(TORCH_TABLE_LABEL),
+                       TORCH_TABLE_LIMIT);
   }
-  if (const std::optional<MapRow> blocks = FindRow(rows, PUSHABLE_BLOCK)) {
-    text += FormatLimitRow("Pushable block table", blocks->end - blocks->start - TABLE_LABEL_SIZE,
+  if (const std::optional<MapRow> blocks = FindRow(rows, BlockKind::PushableBlocks)) {
+    text += FormatLimitRow("Pushable block table",
+                           blocks->end - blocks->start - LabelSize(PUSHABLE_BLOCK_TABLE_LABEL),
                            PUSHABLE_BLOCK_TABLE_LIMIT);
   }
-  text += FormatLimitRow("Relocated area below 0x3F0000", areaEnd - base, WORK_RAM_START - base);
+  text += FormatLimitRow("Relocated area below 0x3F0000", areaEnd - areaStart,
+                         WORK_RAM_START - areaStart);
   return text;
 }
 
@@ -203,11 +231,11 @@ std::string FormatInPlaceRows(const RomImage& out) {
                             "Used", "Space", "Left", "Use");
   for (const InPlaceRegion& region : out.inPlaceRegions) {
     const std::int64_t percent = region.space > 0 ? region.used * 100 / region.space : 0;
+    const std::int64_t last = region.start + std::max<std::int64_t>(region.space, 1) - 1;
     text +=
         Format("%-24s %-14s %6llX %6llX %6llX  %3lld%%\n", region.name.c_str(),
-               FormatRange(region.start, region.start + std::max<std::int64_t>(region.space, 1) - 1)
-                   .c_str(),
-               static_cast<long long>(region.used), static_cast<long long>(region.space),
+               FormatRange(region.start, last).c_str(), static_cast<long long>(region.used),
+               static_cast<long long>(region.space),
                static_cast<long long>(region.space - region.used), static_cast<long long>(percent));
   }
   return text;
@@ -228,13 +256,13 @@ std::string FormatLimitRow(const char* name, std::int64_t used, std::int64_t lim
 
 std::string FormatMap(const RomImage& out, const OutputLayout& layout) {
   const std::vector<MapRow> rows = BuildRows(out);
-  const std::int64_t base = layout.base;
-  const std::int64_t areaEnd = RelocatedAreaEnd(out, base);
+  const std::int64_t areaStart = layout.base;
+  const std::int64_t areaEnd = RelocatedAreaEnd(out, layout);
   std::string text = Format("Map of the relocated area of %s\n", out.name.c_str());
-  if (layout.kind == LayoutKind::Editable || base != RELOCATION_START) {
+  if (layout.kind == LayoutKind::Editable || areaStart != RELOCATION_START) {
     text += Format("%s layout, relocated area from 0x%llX\n",
                    layout.kind == LayoutKind::Editable ? "Editable" : "Classic",
-                   static_cast<long long>(base));
+                   static_cast<long long>(areaStart));
   }
   text += '\n';
   text += Format("%-24s %-14s %-14s %6s  %s\n", "Block", "File offsets", "SNES addresses", "Size",
@@ -243,11 +271,11 @@ std::string FormatMap(const RomImage& out, const OutputLayout& layout) {
     text += FormatBlockRow(row);
   }
   text += '\n';
-  text += FormatBankRows(out, base, areaEnd);
+  text += FormatBankRows(out, areaStart, areaEnd);
   text += '\n';
-  text += FormatTotal(out, base, areaEnd);
+  text += FormatTotal(out, areaStart, areaEnd);
   text += '\n';
-  text += FormatLimits(out, rows, base, areaEnd);
+  text += FormatLimits(out, rows, areaStart, areaEnd);
   if (!out.inPlaceRegions.empty()) {
     text += '\n';
     text += FormatInPlaceRows(out);

@@ -14,10 +14,11 @@
 #include <cstdint>
 #include <string>
 
-#include "app/all_rooms.h"
+#include "app/output_layout.h"
 #include "rom/rom_image.h"
 
-std::string FormatMap(const RomImage& out, const OutputLayout& layout = {});
+// `layout` is the one the writers placed the blocks by.
+std::string FormatMap(const RomImage& out, const OutputLayout& layout);
 
 // The heading and one row of a table of limits, shared by the views:
 // name, bytes used, the limit, bytes left and the share used in percent.

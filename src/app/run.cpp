@@ -205,8 +205,9 @@ void RunInspection(const CommandLine& line) {
   RefuseTooLarge(file);
   RomImage& image = file.rom->image;
   image.name = file.name;  // no headerless copy is made: messages name the file itself
-  std::fputs(InspectRom(image, line.rooms ? &selection : nullptr, line.relocationBase).c_str(),
-             stdout);
+  OutputLayout layout;
+  layout.base = line.relocationBase;
+  std::fputs(InspectRom(image, line.rooms ? &selection : nullptr, layout).c_str(), stdout);
 }
 
 void Run(const CommandLine& line, std::optional<PendingFile>& output) {

@@ -43,8 +43,7 @@ void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sou
   }
   TransferRooms(result.destinationSet, destinationRooms, result.sourceSet, sourceRooms);
 
-  Seek(result.out, layout.base);
-  WriteMarker(result.out);
+  WriteMarker(result.out, layout);
   WriteAllRooms(result.out, result.destinationSet, result.layout);
   CheckRelocatedLayout(destination, result.out, result.layout);
 }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/all_rooms.h"
+#include "app/output_layout.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 #include "rooms/transfer.h"
@@ -14,17 +14,17 @@ struct TransferResult {
   RoomSet sourceSet;
   RoomSet destinationSet;  // after the transfer: what the output holds
   RomImage out;
-  OutputLayout layout;  // as the output was laid out
+  OutputLayout layout;  // where the relocated area of `out` lies
 };
 
 // `destination` may be the same image as `source` (a one-ROM run). Progress
 // lines go to the images' consoles; a failure stops the run.
 TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
                               const RoomList& destinationRooms, const std::string& outputName,
-                              const OutputLayout& layout = {});
+                              const OutputLayout& layout = OutputLayout{});
 
 // The same job into `result`, whose storage is reused: for callers that run
 // one job after another.
 void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
                     const RoomList& destinationRooms, const std::string& outputName,
-                    TransferResult& result, const OutputLayout& layout = {});
+                    TransferResult& result, const OutputLayout& layout = OutputLayout{});

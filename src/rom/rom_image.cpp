@@ -142,8 +142,13 @@ void WriteText(RomImage& image, const std::string& text) {
   WriteAt(image, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
 }
 
-void RecordBlock(RomImage& out, const std::string& name, std::int64_t start, std::int64_t end) {
-  out.placedBlocks.push_back({name, start, end});
+void RecordBlock(RomImage& out, BlockKind kind, std::int64_t start, std::int64_t end) {
+  out.placedBlocks.push_back({kind, start, end, -1});
+}
+
+void RecordRoomBlock(RomImage& out, BlockKind kind, int room, std::int64_t start,
+                     std::int64_t end) {
+  out.placedBlocks.push_back({kind, start, end, room});
 }
 
 void RecordRegion(RomImage& out, const std::string& name, std::int64_t start, std::size_t used,

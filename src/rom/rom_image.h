@@ -15,11 +15,29 @@
 using ByteList = std::vector<std::uint8_t>;
 using WordList = std::vector<std::uint16_t>;
 
+// What a block the writers placed in the relocated area holds.
+enum class BlockKind {
+  Marker,
+  SpritePointerTable,
+  SpriteLists,
+  SpritePointerLoader,
+  SlotDeathMasks,
+  RoomHeaders,
+  LayerData,  // one room's; the block names the room
+  RoomItems,
+  PushableBlocks,
+  Torches,
+  Chests,
+  PitRooms,
+  MessageTableNote,
+};
+
 // A block the writers placed in the relocated area, for the layout checks and the map.
 struct PlacedBlock {
-  std::string name;
+  BlockKind kind = BlockKind::Marker;
   std::int64_t start = 0;
   std::int64_t end = 0;  // one past the last byte
+  int room = -1;         // the room of a per-room block, else -1
 };
 
 // A table or list region the editable layout rewrites where the game keeps
@@ -82,7 +100,8 @@ void WriteBytes(RomImage& image, const std::uint8_t* data, std::size_t count);
 void WriteText(RomImage& image, const std::string& text);  // characters, no terminator
 
 // Notes a block written at [start, end) in the relocated area.
-void RecordBlock(RomImage& out, const std::string& name, std::int64_t start, std::int64_t end);
+void RecordBlock(RomImage& out, BlockKind kind, std::int64_t start, std::int64_t end);
+void RecordRoomBlock(RomImage& out, BlockKind kind, int room, std::int64_t start, std::int64_t end);
 
 // Notes a region rewritten in place, `used` of `space` bytes from `start`.
 void RecordRegion(RomImage& out, const std::string& name, std::int64_t start, std::size_t used,

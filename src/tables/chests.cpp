@@ -76,5 +76,5 @@ void WriteRoomChests(RomImage& out, const RoomSet& rooms, std::uint32_t reserved
   Seek(out, tableStart);
   WriteBytes(out, table);
   Seek(out, tableStart + space);
-  RecordBlock(out, "Chests", blockStart, Tell(out));
+  RecordBlock(out, BlockKind::Chests, blockStart, Tell(out));
 }

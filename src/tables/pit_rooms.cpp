@@ -21,6 +21,10 @@ ByteList PitList(const RoomSet& rooms) {
 
 }  // namespace
 
+std::int64_t PitListSize(std::uint16_t lastIndex) {
+  return lastIndex >= EMPTY_LIST_INDEXES ? 0 : (lastIndex / 2 + 1) * 2;
+}
+
 void ReadRoomPits(RomImage& rom, RoomSet& rooms) {
   for (RoomData& room : rooms.rooms) {
     room.hasPit = 0;
@@ -63,5 +67,5 @@ void WriteRoomPits(RomImage& out, const RoomSet& rooms) {
   WriteLong(out, PcToSnes(static_cast<std::uint32_t>(listStart)));
   Seek(out, listStart);
   WriteBytes(out, list);
-  RecordBlock(out, "Pit rooms", blockStart, Tell(out));
+  RecordBlock(out, BlockKind::PitRooms, blockStart, Tell(out));
 }

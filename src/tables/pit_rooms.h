@@ -22,6 +22,9 @@
 constexpr std::uint32_t PIT_LAST_INDEX_FIELD = 0x394A6;
 constexpr std::uint32_t PIT_LIST_FIELD = 0x394AB;
 
+// The bytes of the list that a last index describes (0 for an empty list).
+std::int64_t PitListSize(std::uint16_t lastIndex);
+
 // Sets hasPit in all 320 records: 1 for the listed rooms, 0 for the others.
 void ReadRoomPits(RomImage& rom, RoomSet& rooms);
 void WriteRoomPits(RomImage& out, const RoomSet& rooms);

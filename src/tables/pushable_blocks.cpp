@@ -81,7 +81,7 @@ void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms) {
 }
 
 void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms, std::uint32_t reservedSize) {
-  const ByteList label = LabelBlock("Pushable Blocks");
+  const ByteList label = LabelBlock(PUSHABLE_BLOCK_TABLE_LABEL);
   const ByteList table = BuildBlockTable(out, rooms);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
 
@@ -103,5 +103,5 @@ void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms, std::uint32_t 
   Seek(out, tableStart);
   WriteBytes(out, table);
   Seek(out, tableStart + space);
-  RecordBlock(out, "Pushable blocks", blockStart, Tell(out));
+  RecordBlock(out, BlockKind::PushableBlocks, blockStart, Tell(out));
 }

@@ -33,6 +33,8 @@ constexpr std::array<std::uint32_t, 4> PUSHABLE_BLOCK_WINDOW_FIELDS = {0x15AFA, 
 constexpr std::uint32_t PUSHABLE_BLOCK_WINDOW_SIZE = 128;
 constexpr std::uint32_t PUSHABLE_BLOCK_ENTRY_SIZE = 4;
 constexpr std::uint32_t PUSHABLE_BLOCK_TABLE_LIMIT = 0x200;
+// The label in front of the table in the relocated area.
+constexpr char PUSHABLE_BLOCK_TABLE_LABEL[] = "Pushable Blocks";
 
 void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms);
 // With `reservedSize`, the table takes at least that many bytes after its

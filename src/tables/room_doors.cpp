@@ -1,26 +1,7 @@
 #include "tables/room_doors.h"
 
 #include "rom/snes_address.h"
-
-namespace {
-
-constexpr std::uint8_t LDA_LONG_X = 0xBF;
-
-// One of the game's loads from the door table: the opcode's offset and what
-// its operand adds to the table address.
-struct DoorTableLoad {
-  std::uint32_t opcodeOffset;
-  std::uint32_t addend;
-};
-
-constexpr std::array<DoorTableLoad, 4> DOOR_TABLE_LOADS = {{
-    {0xB6C5, 1},
-    {0xB6CB, 0},
-    {0xB7F7, 1},
-    {0xB7FD, 0},
-}};
-
-}  // namespace
+#include "tables/game_code.h"
 
 std::optional<std::uint32_t> DoorTableOffset(RomImage& rom) {
   SetReading(rom, "door table code");
@@ -28,7 +9,7 @@ std::optional<std::uint32_t> DoorTableOffset(RomImage& rom) {
   const std::uint32_t tableAddress = ReadLong(rom);
   for (const DoorTableLoad& load : DOOR_TABLE_LOADS) {
     Seek(rom, load.opcodeOffset);
-    if (ReadByte(rom) != LDA_LONG_X || ReadLong(rom) != tableAddress + load.addend) {
+    if (ReadByte(rom) != LDA_LONG_X_OPCODE || ReadLong(rom) != tableAddress + load.addend) {
       return std::nullopt;
     }
   }

@@ -22,6 +22,22 @@
 
 constexpr std::uint32_t DOOR_TABLE_SIZE = 3 * ROOM_COUNT;
 
+// One of the game's loads from the door table: the opcode's offset and what
+// its operand adds to the table address.
+struct DoorTableLoad {
+  std::uint32_t opcodeOffset;
+  std::uint32_t addend;
+};
+
+inline constexpr std::array<DoorTableLoad, 4> DOOR_TABLE_LOADS = {{
+    {0xB6C5, 1},
+    {0xB6CB, 0},
+    {0xB7F7, 1},
+    {0xB7FD, 0},
+}};
+// The opcode and its 3-byte operand.
+constexpr std::int64_t DOOR_TABLE_LOAD_SIZE = 4;
+
 // File offset of the door pointer table, when the ROM has one.
 std::optional<std::uint32_t> DoorTableOffset(RomImage& rom);
 

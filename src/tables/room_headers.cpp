@@ -5,9 +5,6 @@
 
 namespace {
 
-// Rooms 296 to 319 of a short table share room 295's entry.
-constexpr int SHORT_TABLE_ENTRIES = 296;
-
 std::uint32_t HeaderOffset(const HeaderPointerTable& table, std::uint16_t entry) {
   return SnesToPc((static_cast<std::uint32_t>(table.bank) << 16) + entry);
 }
@@ -30,18 +27,24 @@ void ReadHeaderPointerTable(RomImage& rom, HeaderPointerTable& table) {
   table.tableAddress = ReadLong(rom);
   SetReading(rom, "room header pointer table");
   Seek(rom, SnesToPc(table.tableAddress));
-  for (int room = 0; room < SHORT_TABLE_ENTRIES; ++room) {
+  for (int room = 0; room < SHORT_HEADER_TABLE_ENTRIES; ++room) {
     table.entries[room] = ReadWord(rom);
   }
-  if (HeaderOffset(table, table.entries[0]) == static_cast<std::uint64_t>(Tell(rom))) {
-    for (int room = SHORT_TABLE_ENTRIES; room < ROOM_COUNT; ++room) {
-      table.entries[room] = table.entries[SHORT_TABLE_ENTRIES - 1];
+  if (IsShortHeaderTable(table)) {
+    // Rooms 296 to 319 of a short table share room 295's entry.
+    for (int room = SHORT_HEADER_TABLE_ENTRIES; room < ROOM_COUNT; ++room) {
+      table.entries[room] = table.entries[SHORT_HEADER_TABLE_ENTRIES - 1];
     }
     return;
   }
-  for (int room = SHORT_TABLE_ENTRIES; room < ROOM_COUNT; ++room) {
+  for (int room = SHORT_HEADER_TABLE_ENTRIES; room < ROOM_COUNT; ++room) {
     table.entries[room] = ReadWord(rom);
   }
+}
+
+bool IsShortHeaderTable(const HeaderPointerTable& table) {
+  return static_cast<std::int64_t>(HeaderOffset(table, table.entries[0])) ==
+         static_cast<std::int64_t>(SnesToPc(table.tableAddress)) + 2 * SHORT_HEADER_TABLE_ENTRIES;
 }
 
 void ReadRoomHeaders(RomImage& rom, RoomSet& rooms, const HeaderPointerTable& table) {
@@ -90,5 +93,5 @@ void WriteRoomHeaders(RomImage& out, const RoomSet& rooms) {
     WriteBytes(out, header.data(), header.size());
     WriteBytes(out, ZEROS, HEADER_FIELD_SIZE - header.size());
   }
-  RecordBlock(out, "Room headers", blockStart, Tell(out));
+  RecordBlock(out, BlockKind::RoomHeaders, blockStart, Tell(out));
 }

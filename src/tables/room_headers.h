@@ -31,7 +31,12 @@ struct HeaderPointerTable {
   std::array<std::uint16_t, ROOM_COUNT> entries{};
 };
 
+// A table of 296 entries holds the entries of rooms 0 to 295 only.
+constexpr int SHORT_HEADER_TABLE_ENTRIES = 296;
+
 void ReadHeaderPointerTable(RomImage& rom, HeaderPointerTable& table);
+// Whether room 0's header lies right behind entry 295: the table then has 296 entries.
+bool IsShortHeaderTable(const HeaderPointerTable& table);
 void ReadRoomHeaders(RomImage& rom, RoomSet& rooms, const HeaderPointerTable& table);
 void WriteRoomHeaders(RomImage& out, const RoomSet& rooms);
 

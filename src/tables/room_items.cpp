@@ -16,6 +16,10 @@ std::uint32_t ItemListOffset(const ItemPointerTable& table, std::uint16_t entry)
 
 constexpr std::uint8_t ZEROS[16] = {};
 
+RoomLabel ItemLabel(int room) {
+  return FormatRoomLabel("Items Room %d", static_cast<unsigned>(room));
+}
+
 std::size_t PaddingTo16(std::size_t size) { return (16 - size % 16) % 16; }
 
 // Reads one room's item list from the position: the bytes passed over, up
@@ -41,6 +45,14 @@ void ScanItemList(RomImage& rom, ByteList& itemData) {
 }
 
 }  // namespace
+
+std::int64_t ItemListRoom() {
+  std::int64_t room = BANK_SIZE;
+  for (int index = 0; index < ROOM_COUNT; ++index) {
+    room -= static_cast<std::int64_t>(LabelBlockSize(ItemLabel(index)));
+  }
+  return room;
+}
 
 std::uint32_t ItemTableOffset(RomImage& rom) {
   SetReading(rom, "item table address");
@@ -81,7 +93,7 @@ void WriteRoomItems(RomImage& out, const RoomSet& rooms) {
   labels.reserve(ROOM_COUNT);
   std::uint32_t uiDataSize = 0;
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    labels.push_back(FormatRoomLabel("Items Room %d", static_cast<unsigned>(room)));
+    labels.push_back(ItemLabel(room));
     const std::size_t list = rooms[static_cast<std::size_t>(room)].itemData.size();
     uiDataSize +=
         static_cast<std::uint32_t>(LabelBlockSize(labels.back()) + list + PaddingTo16(list));
@@ -107,7 +119,7 @@ void WriteRoomItems(RomImage& out, const RoomSet& rooms) {
     WriteBytes(out, list);
     WriteBytes(out, ZEROS, PaddingTo16(list.size()));
   }
-  RecordBlock(out, "Room items", blockStart, Tell(out));
+  RecordBlock(out, BlockKind::RoomItems, blockStart, Tell(out));
 }
 
 // The editable layout: the dungeon editors read the lists in the bank of the

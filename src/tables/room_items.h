@@ -45,6 +45,9 @@ ListRegion ItemListRegion(const ItemPointerTable& table, const RoomSet& rooms,
                           const std::string& romName);
 // Stops the run when the lists' bank byte differs from the table's bank.
 void RefuseItemBankApartFromTable(RomImage& rom);
+// The bytes of one bank that the item block leaves for the padded lists
+// beside the 320 per-room labels.
+std::int64_t ItemListRoom();
 
 // File offset of the item pointer table that the writer rewrites in place.
 std::uint32_t ItemTableOffset(RomImage& rom);

@@ -113,6 +113,6 @@ void WriteRoomLayers(RomImage& out, const RoomSet& rooms) {
       WriteRoomDoor(out, *doorTableOffset, room, dataStart, data);
     }
     WriteBytes(out, data.layerData);
-    RecordBlock(out, label, labelStart, Tell(out));
+    RecordRoomBlock(out, BlockKind::LayerData, room, labelStart, Tell(out));
   }
 }

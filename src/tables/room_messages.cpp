@@ -40,5 +40,5 @@ void WriteRoomMessages(RomImage& out, const RoomSet& rooms) {
     WriteWord(out, rooms[room].message);
   }
   Seek(out, blockEnd);
-  RecordBlock(out, "Message table note", blockStart, blockEnd);
+  RecordBlock(out, BlockKind::MessageTableNote, blockStart, blockEnd);
 }

@@ -64,11 +64,13 @@ struct SpriteBlocks {
 
 std::size_t PaddingTo16(std::size_t size) { return (16 - size % 16) % 16; }
 
+RoomLabel SpriteLabel(int room) { return FormatRoomLabel("Sprites Room %d", room); }
+
 SpriteBlocks BuildSpriteBlocks(const RoomSet& rooms) {
   SpriteBlocks blocks;
   blocks.labels.reserve(ROOM_COUNT);
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    blocks.labels.push_back(FormatRoomLabel("Sprites Room %d", room));
+    blocks.labels.push_back(SpriteLabel(room));
     const std::size_t list = rooms[room].spriteData.size();
     blocks.size +=
         static_cast<std::uint32_t>(LabelBlockSize(blocks.labels.back()) + list + PaddingTo16(list));
@@ -251,19 +253,19 @@ void WriteRoomSprites(RomImage& out, const RoomSet& rooms) {
   WriteStreamedLabel(out, TABLE_LABEL);
   const std::int64_t table = Tell(out);
   SeekRelative(out, SPRITE_TABLE_SIZE);
-  RecordBlock(out, "Sprite pointer table", start, Tell(out));
+  RecordBlock(out, BlockKind::SpritePointerTable, start, Tell(out));
 
   const std::int64_t listsStart = Tell(out);
   const std::int64_t lastList = WriteRoomLists(out, rooms, blocks, table);
   AlignTo16(out);
-  RecordBlock(out, "Sprite lists", listsStart, Tell(out));
+  RecordBlock(out, BlockKind::SpriteLists, listsStart, Tell(out));
 
   const std::int64_t loaderLabel = Tell(out);
   WriteStreamedLabel(out, LOADER_LABEL);
   const std::int64_t loader = Tell(out);
   WriteLoader(out, static_cast<std::uint8_t>((lastList / BANK_SIZE) & 0xFF), table);
   CallLoaderFromGame(out, loader);
-  RecordBlock(out, "Sprite pointer loader", loaderLabel, Tell(out));
+  RecordBlock(out, BlockKind::SpritePointerLoader, loaderLabel, Tell(out));
 
   AlignTo16(out);
   const std::int64_t maskLabel = Tell(out);
@@ -271,7 +273,15 @@ void WriteRoomSprites(RomImage& out, const RoomSet& rooms) {
   const std::int64_t masks = Tell(out);
   WriteDeathMasks(out);
   PointDeathCheckAtMasks(out, masks);
-  RecordBlock(out, "Slot death masks", maskLabel, Tell(out));
+  RecordBlock(out, BlockKind::SlotDeathMasks, maskLabel, Tell(out));
+}
+
+std::int64_t SpriteListRoom(std::int64_t from) {
+  std::int64_t room = SPRITE_BLOCK_LIMIT - (from + 15) / 16 * 16 - FIXED_BLOCK_SIZE;
+  for (int index = 0; index < ROOM_COUNT; ++index) {
+    room -= static_cast<std::int64_t>(LabelBlockSize(SpriteLabel(index)));
+  }
+  return room;
 }
 
 void CheckSpriteCode(RomImage& rom) {

@@ -100,6 +100,9 @@ ListRegion SpriteListRegion(const SpritePointerTable& table, const RoomSet& room
 // Stops the run when the ROM's sprite lookup calls this tool's loader: the
 // editable layout needs the game's own lookup.
 void RefuseSpriteLoader(RomImage& rom);
+// The bytes left for the padded lists by a sprite block placed from `from`
+// (aligned to 16 as the writer aligns it), which must end by SPRITE_BLOCK_LIMIT.
+std::int64_t SpriteListRoom(std::int64_t from);
 
 // The last of the checks that the ROM holds the game's code: the sprite
 // lookup at 0x4C296, in the game's own form or as this tool's loader call.

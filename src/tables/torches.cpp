@@ -55,10 +55,6 @@ void AppendWord(ByteList& list, std::uint16_t word) {
   list.push_back(static_cast<std::uint8_t>(word >> 8));
 }
 
-std::uint32_t TorchEntrySize(const WordList& torches) {
-  return static_cast<std::uint32_t>(2 * torches.size() + 4);  // room word, torches, end word
-}
-
 // One entry per room with torches, rooms 0 to 319 in ascending order,
 // leaving out (and reporting) every room whose entry would not fit.
 ByteList BuildTorchTable(RomImage& out, const RoomSet& rooms, std::uint32_t limit) {
@@ -82,6 +78,10 @@ ByteList BuildTorchTable(RomImage& out, const RoomSet& rooms, std::uint32_t limi
 }
 
 }  // namespace
+
+std::uint32_t TorchEntrySize(const WordList& torches) {
+  return static_cast<std::uint32_t>(2 * torches.size() + 4);
+}
 
 std::vector<int> RoomsLeftOutOfTorchTable(const RoomSet& rooms, std::uint32_t limit) {
   std::vector<int> leftOut;
@@ -116,7 +116,7 @@ void ReadRoomTorches(RomImage& rom, RoomSet& rooms) {
 }
 
 void WriteRoomTorches(RomImage& out, const RoomSet& rooms) {
-  const ByteList label = LabelBlock("Torches");
+  const ByteList label = LabelBlock(TORCH_TABLE_LABEL);
   const ByteList table = BuildTorchTable(out, rooms, TORCH_TABLE_LIMIT);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
 
@@ -136,7 +136,7 @@ void WriteRoomTorches(RomImage& out, const RoomSet& rooms) {
   }
   Seek(out, tableStart);
   WriteBytes(out, table);
-  RecordBlock(out, "Torches", blockStart, Tell(out));
+  RecordBlock(out, BlockKind::Torches, blockStart, Tell(out));
 }
 
 void WriteRoomTorchesInPlace(RomImage& out, const RoomSet& rooms) {

@@ -38,6 +38,11 @@ constexpr std::uint16_t TORCH_END_WORD = 0xFFFF;
 // and the space it has there: where the dungeon editors read and write it.
 constexpr std::uint32_t GAME_TORCH_TABLE = 0x2736A;
 constexpr std::uint32_t GAME_TORCH_SPACE = 0x120;
+// The label in front of the table in the relocated area.
+constexpr char TORCH_TABLE_LABEL[] = "Torches";
+
+// The bytes of a room's entry: room word, torch words, end word.
+std::uint32_t TorchEntrySize(const WordList& torches);
 
 void ReadRoomTorches(RomImage& rom, RoomSet& rooms);
 void WriteRoomTorches(RomImage& out, const RoomSet& rooms);
