@@ -126,6 +126,21 @@ void OpenInputs(const RunArguments& run, bool dryRun, InputFile& source, InputFi
   MakeHeaderlessCopy(*destination.rom, dryRun);
 }
 
+// The output's temporary file while the run builds it: removed when the run
+// leaves without committing it, whatever stops it.
+struct OutputFile {
+  std::optional<PendingFile> pending;
+
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile() {
+    if (pending) {
+      AbandonFile(*pending);
+    }
+  }
+};
+
 // Creates the output file; a dry run only checks that it could be created.
 std::optional<PendingFile> PrepareOutput(const std::string& outputName, bool dryRun) {
   std::optional<PendingFile> output;
@@ -162,7 +177,7 @@ void FinishImage(const CommandLine& line, TransferResult& result) {
   }
 }
 
-void RunTransfer(const CommandLine& line, std::optional<PendingFile>& output) {
+void RunTransfer(const CommandLine& line) {
   RoomList sourceRooms;
   RoomList destinationRooms;
 
@@ -176,7 +191,8 @@ void RunTransfer(const CommandLine& line, std::optional<PendingFile>& output) {
   RomImage& destinationRom = run.destinationName ? destination.rom->image : sourceRom;
 
   const std::string outputName = OutputName(run);
-  output = PrepareOutput(outputName, line.dryRun);
+  OutputFile output;
+  output.pending = PrepareOutput(outputName, line.dryRun);
   TransferResult result = RunTransferJob(sourceRom, destinationRom, sourceRooms, destinationRooms,
                                          outputName, LayoutOf(line));
   FinishImage(line, result);
@@ -186,7 +202,7 @@ void RunTransfer(const CommandLine& line, std::optional<PendingFile>& output) {
     std::fputs("Dry run: nothing was written.\n", stdout);
     return;
   }
-  CommitFile(*output, result.out.bytes);
+  CommitFile(*output.pending, result.out.bytes);
 }
 
 // --inspect: reads one ROM, dropping a copier header in memory only.
@@ -210,15 +226,30 @@ void RunInspection(const CommandLine& line) {
   std::fputs(InspectRom(image, line.rooms ? &selection : nullptr, layout).c_str(), stdout);
 }
 
-void Run(const CommandLine& line, std::optional<PendingFile>& output) {
+void Run(const CommandLine& line) {
   if (line.inspectRom) {
     RunInspection(line);
   } else {
-    RunTransfer(line, output);
+    RunTransfer(line);
   }
 }
 
 }  // namespace
+
+std::string FailureLine(const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::runtime_error& stop) {
+    return stop.what();
+  } catch (const std::bad_alloc&) {
+    return "Out of memory.\n";
+  } catch (const std::exception& fault) {
+    // A fault of the tool's own (an index out of range, say): one line, never an abort.
+    return Format("Internal error: %s.\n", fault.what());
+  } catch (...) {
+    return "Internal error: unknown exception.\n";
+  }
+}
 
 int RunCommandLine(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -233,18 +264,13 @@ int RunCommandLine(int argc, char** argv) {
     std::fflush(stdout);
     return 0;
   }
-  std::optional<PendingFile> output;
+  // The output's temporary file is gone by the time a failure is printed.
   try {
-    Run(parsed.line, output);
+    Run(parsed.line);
     std::fflush(stdout);
     return 0;
-  } catch (const std::runtime_error& failure) {
-    std::fputs(failure.what(), stdout);
-  } catch (const std::bad_alloc&) {
-    std::fputs("Out of memory.\n", stdout);
-  }
-  if (output) {
-    AbandonFile(*output);
+  } catch (...) {
+    std::fputs(FailureLine(std::current_exception()).c_str(), stdout);
   }
   std::fflush(stdout);
   return 1;
