@@ -6,8 +6,13 @@
 #include "rom/failure.h"
 #include "rom/snes_address.h"
 
-ListRegion RegionOfLists(const std::array<std::int64_t, ROOM_COUNT>& starts, const RoomSet& rooms,
-                         ByteList RoomData::*list, const std::string& romName) {
+ListRegion RegionOfLists(std::uint8_t bank, const std::array<std::uint16_t, ROOM_COUNT>& entries,
+                         const RoomSet& rooms, ByteList RoomData::*list,
+                         const std::string& romName) {
+  std::array<std::int64_t, ROOM_COUNT> starts{};
+  for (std::size_t room = 0; room < starts.size(); ++room) {
+    starts[room] = SnesToPc((static_cast<std::uint32_t>(bank) << 16) + entries[room]);
+  }
   ListRegion region;
   region.romName = romName;
   region.start = starts[0];
@@ -37,6 +42,8 @@ PackedLists PackRoomLists(const RoomSet& rooms, ByteList RoomData::*list) {
   return packed;
 }
 
+namespace {
+
 void RequireListsFit(const ListRegion& region, const char* what, const PackedLists& packed) {
   const auto size = static_cast<std::int64_t>(packed.bytes.size());
   if (size > region.end - region.start) {
@@ -51,7 +58,7 @@ void RequireListsFit(const ListRegion& region, const char* what, const PackedLis
 }
 
 void WritePackedLists(RomImage& out, std::int64_t table, const ListRegion& region,
-                      const PackedLists& packed, const char* tableName, const char* listsName) {
+                      const PackedLists& packed, const ListNames& names) {
   for (std::size_t room = 0; room < packed.offsets.size(); ++room) {
     Seek(out, table + 2 * static_cast<std::int64_t>(room));
     const auto list = static_cast<std::uint32_t>(region.start + packed.offsets[room]);
@@ -59,6 +66,19 @@ void WritePackedLists(RomImage& out, std::int64_t table, const ListRegion& regio
   }
   Seek(out, region.start);
   WriteBytes(out, packed.bytes);
-  RecordRegion(out, tableName, table, 2 * packed.offsets.size(), 2 * ROOM_COUNT);
-  RecordRegion(out, listsName, region.start, packed.bytes.size(), region.end - region.start);
+  RecordRegion(out, names.tableRow, table, 2 * packed.offsets.size(), 2 * ROOM_COUNT);
+  RecordRegion(out, names.listsRow, region.start, packed.bytes.size(), region.end - region.start);
+}
+
+}  // namespace
+
+void WriteListsInPlace(RomImage& out, const RoomSet& rooms, ByteList RoomData::*list,
+                       const ListRegion& region, std::int64_t table, const ListNames& names) {
+  const PackedLists packed = PackRoomLists(rooms, list);
+  const auto uiDataSize = static_cast<std::uint32_t>(2 * ROOM_COUNT + packed.bytes.size());
+  Report(out, Format("%s(): uiDataSize = %X\n", names.writer, uiDataSize));
+  RequireListsFit(region, names.lists, packed);
+  const std::int64_t position = Tell(out);
+  WritePackedLists(out, table, region, packed, names);
+  Seek(out, position);
 }

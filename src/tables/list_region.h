@@ -21,10 +21,12 @@ struct ListRegion {
   std::string romName;   // the ROM whose lists span it, for messages
 };
 
-// The region of lists that start at `starts` (file offsets, room order) and
-// hold the bytes of `list` in `rooms`, as the readers read them.
-ListRegion RegionOfLists(const std::array<std::int64_t, ROOM_COUNT>& starts, const RoomSet& rooms,
-                         ByteList RoomData::*list, const std::string& romName);
+// The region of the lists that a table of 16-bit `entries` sharing one
+// `bank` byte leads to, holding the bytes of `list` in `rooms` as the
+// readers read them from the ROM `romName`.
+ListRegion RegionOfLists(std::uint8_t bank, const std::array<std::uint16_t, ROOM_COUNT>& entries,
+                         const RoomSet& rooms, ByteList RoomData::*list,
+                         const std::string& romName);
 
 struct PackedLists {
   ByteList bytes;
@@ -33,13 +35,19 @@ struct PackedLists {
 
 PackedLists PackRoomLists(const RoomSet& rooms, ByteList RoomData::*list);
 
-// Writes each room's entry of the table at `table` (2 bytes, the low 16 bits
-// of its list's SNES address) and the packed lists from the region's start,
-// and notes both for the map under `tableName` and `listsName`. The position
-// is left behind the lists.
-void WritePackedLists(RomImage& out, std::int64_t table, const ListRegion& region,
-                      const PackedLists& packed, const char* tableName, const char* listsName);
+// What one kind of lists is called: in its writer's progress line, in the
+// messages, and on the map's rows of the table and the lists.
+struct ListNames {
+  const char* writer;  // "WriteRoomSprites"
+  const char* lists;   // "sprite lists"
+  const char* tableRow;
+  const char* listsRow;
+};
 
-// Stops the run, naming the region's ROM and the figures, when `packed` is
-// larger than the region. `what` names the lists ("sprite lists").
-void RequireListsFit(const ListRegion& region, const char* what, const PackedLists& packed);
+// Packs the rooms' `list`s, prints "WRITER(): uiDataSize = %X" (the table
+// and the packed lists), stops the run when the lists do not fit `region`,
+// and writes each room's entry of the table at `table` (the low 16 bits of
+// its list's SNES address) and the lists from the region's start. The
+// position stays.
+void WriteListsInPlace(RomImage& out, const RoomSet& rooms, ByteList RoomData::*list,
+                       const ListRegion& region, std::int64_t table, const ListNames& names);

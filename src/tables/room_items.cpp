@@ -143,20 +143,13 @@ void RefuseItemBankApartFromTable(RomImage& rom) {
 
 ListRegion ItemListRegion(const ItemPointerTable& table, const RoomSet& rooms,
                           const std::string& romName) {
-  std::array<std::int64_t, ROOM_COUNT> starts{};
-  for (std::size_t room = 0; room < starts.size(); ++room) {
-    starts[room] = ItemListOffset(table, table.entries.at(room));
-  }
-  return RegionOfLists(starts, rooms, &RoomData::itemData, romName);
+  return RegionOfLists(table.bank, table.entries, rooms, &RoomData::itemData, romName);
 }
 
 void WriteRoomItemsInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region) {
-  const PackedLists packed = PackRoomLists(rooms, &RoomData::itemData);
-  const auto uiDataSize = static_cast<std::uint32_t>(ITEM_TABLE_SIZE + packed.bytes.size());
-  Report(out, Format("WriteRoomItems(): uiDataSize = %X\n", uiDataSize));
-  RequireListsFit(region, "item lists", packed);
   const std::int64_t position = Tell(out);
   const std::int64_t table = ItemTableOffset(out);
-  WritePackedLists(out, table, region, packed, "Item pointer table", "Item lists");
   Seek(out, position);
+  WriteListsInPlace(out, rooms, &RoomData::itemData, region, table,
+                    {"WriteRoomItems", "item lists", "Item pointer table", "Item lists"});
 }

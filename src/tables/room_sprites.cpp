@@ -325,21 +325,13 @@ void RefuseSpriteLoader(RomImage& rom) {
 
 ListRegion SpriteListRegion(const SpritePointerTable& table, const RoomSet& rooms,
                             const std::string& romName) {
-  std::array<std::int64_t, ROOM_COUNT> starts{};
-  const std::uint32_t bank = static_cast<std::uint32_t>(table.bank) << 16;
-  for (std::size_t room = 0; room < starts.size(); ++room) {
-    starts[room] = OffsetOf(bank + table.entries.at(room));
-  }
-  return RegionOfLists(starts, rooms, &RoomData::spriteData, romName);
+  return RegionOfLists(table.bank, table.entries, rooms, &RoomData::spriteData, romName);
 }
 
 void WriteRoomSpritesInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region) {
-  const PackedLists packed = PackRoomLists(rooms, &RoomData::spriteData);
-  const auto uiDataSize = static_cast<std::uint32_t>(SPRITE_TABLE_SIZE + packed.bytes.size());
-  Report(out, Format("WriteRoomSprites(): uiDataSize = %X\n", uiDataSize));
-  RequireListsFit(region, "sprite lists", packed);
   const std::int64_t position = Tell(out);
   const std::int64_t table = GameSpriteTableOffset(out);
-  WritePackedLists(out, table, region, packed, "Sprite pointer table", "Sprite lists");
   Seek(out, position);
+  WriteListsInPlace(out, rooms, &RoomData::spriteData, region, table,
+                    {"WriteRoomSprites", "sprite lists", "Sprite pointer table", "Sprite lists"});
 }
