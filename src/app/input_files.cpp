@@ -37,9 +37,12 @@ InputFile LoadInputFile(const std::string& name) {
     }
     return file;
   }
+  // A pipe or a device has no size to look at first: what it gives is read
+  // with a bound, and a read that reaches it is a file too large.
   std::optional<ByteList> bytes = ReadWholeFile(name);
   file.canOpen = bytes.has_value();
-  if (bytes) {
+  file.tooLarge = bytes && bytes->size() > MAX_INPUT_FILE_SIZE;
+  if (bytes && !file.tooLarge) {
     file.rom = PrepareInputRom(name, std::move(*bytes));
   }
   return file;

@@ -8,17 +8,18 @@
 
 namespace {
 
-// A reused output keeps its storage: it is cut to the destination's length
-// here, and CopyFileContents then writes the destination over all of it.
+// The output's buffer is reserved at its full size before the destination is
+// copied into it, so the copy is made once and never moved; a reused output
+// keeps its storage.
 void StartOutput(RomImage& out, const std::string& outputName, const RomImage& destination) {
   out.name = outputName;
-  out.bytes.resize(static_cast<std::size_t>(ImageSize(destination)));
+  out.bytes.clear();
+  out.bytes.reserve(static_cast<std::size_t>(std::max(ImageSize(destination), EXPANDED_ROM_SIZE)));
   out.position = 0;
   out.reading = ReadingName{};
   out.console = destination.console;
   out.placedBlocks.clear();
   out.inPlaceRegions.clear();
-  out.bytes.reserve(static_cast<std::size_t>(std::max(ImageSize(destination), EXPANDED_ROM_SIZE)));
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "rom/block_output.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <cstring>
 
 #include "rom/failure.h"
 #include "rom/snes_address.h"
@@ -36,10 +38,43 @@ void AppendLabel(ByteList& list, const std::string& text) {
 
 void PadTo16(ByteList& list) { list.resize(RoundUpTo16(list.size()), 0x00); }
 
+namespace {
+
+// Formats like snprintf into `capacity` bytes and gives the length kept. The
+// labels' formats are text ending in one "%d" or "%X", put together here
+// directly: snprintf would cost more than the rest of writing the label.
+std::size_t FormatInto(char* text, std::size_t capacity, const char* format, unsigned value) {
+  const char* conversion = std::strchr(format, '%');
+  const bool direct = conversion != nullptr && conversion[2] == '\0' &&
+                      (conversion[1] == 'X' || (conversion[1] == 'd' && value <= INT_MAX));
+  if (!direct) {
+    const int length = std::snprintf(text, capacity, format, value);
+    return std::min(static_cast<std::size_t>(length > 0 ? length : 0), capacity - 1);
+  }
+  const unsigned base = conversion[1] == 'd' ? 10 : 16;
+  char digits[16];
+  std::size_t digitCount = 0;
+  do {
+    digits[digitCount++] = "0123456789ABCDEF"[value % base];
+    value /= base;
+  } while (value != 0);
+  std::size_t length = 0;
+  for (const char* next = format; next < conversion && length + 1 < capacity; ++next) {
+    text[length++] = *next;
+  }
+  while (digitCount > 0 && length + 1 < capacity) {
+    text[length++] = digits[--digitCount];
+  }
+  text[length] = '\0';
+  return length;
+}
+
+}  // namespace
+
 std::string FormatLabel(const char* format, unsigned value) {
   char buffer[LABEL_BUFFER_SIZE];
-  std::snprintf(buffer, sizeof buffer, format, value);
-  return buffer;
+  const std::size_t length = FormatInto(buffer, sizeof buffer, format, value);
+  return std::string(buffer, length);
 }
 
 ByteList LabelBlock(const std::string& text) {
@@ -52,8 +87,7 @@ ByteList LabelBlock(const std::string& text) {
 
 RoomLabel FormatRoomLabel(const char* format, unsigned value) {
   RoomLabel label;
-  const int length = std::snprintf(label.text.data(), label.text.size(), format, value);
-  label.length = std::min(static_cast<std::size_t>(length > 0 ? length : 0), label.text.size() - 1);
+  label.length = FormatInto(label.text.data(), label.text.size(), format, value);
   return label;
 }
 

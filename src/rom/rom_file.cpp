@@ -1,6 +1,8 @@
 #include "rom/rom_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -13,28 +15,101 @@ namespace {
 
 std::int64_t writeLimitForTesting = -1;
 
+// One byte more than any ROM of the game may have: enough to tell a file that is too large.
+constexpr std::size_t READ_LIMIT = MAX_INPUT_FILE_SIZE + 1;
+
 std::string TemporaryNameFor(const std::string& name) {
   static std::mt19937_64 generator{std::random_device{}()};
   return Format("%s.roomxfer-%08llX", name.c_str(),
                 static_cast<unsigned long long>(generator() & 0xFFFFFFFFu));
 }
 
-// Writes all bytes, or fewer when the test seam says the disk is full.
-bool WriteAll(std::FILE* stream, const ByteList& bytes) {
-  std::size_t count = bytes.size();
-  bool cutShort = false;
-  if (writeLimitForTesting >= 0 && count > static_cast<std::size_t>(writeLimitForTesting)) {
-    count = static_cast<std::size_t>(writeLimitForTesting);
-    cutShort = true;
-  }
-  if (count > 0 && std::fwrite(bytes.data(), 1, count, stream) != count) {
+// Where the test seam says the disk fills up: a write that would reach past
+// this offset stops there. Unlimited without the seam.
+std::int64_t DiskEnd() { return writeLimitForTesting >= 0 ? writeLimitForTesting : INT64_MAX; }
+
+// Writes `count` bytes at the stream's position `offset`, or fewer when the
+// test seam says the disk is full.
+bool WriteRun(std::FILE* stream, const std::uint8_t* data, std::size_t count, std::int64_t offset) {
+  const std::int64_t room = std::max<std::int64_t>(DiskEnd() - offset, 0);
+  const std::size_t fits =
+      room < static_cast<std::int64_t>(count) ? static_cast<std::size_t>(room) : count;
+  if (fits > 0 && std::fwrite(data, 1, fits, stream) != fits) {
     return false;
   }
-  if (cutShort) {
+  if (fits < count) {
     errno = ENOSPC;
     return false;
   }
   return true;
+}
+
+constexpr std::size_t SPARSE_BLOCK = 4096;
+
+bool IsZeroBlock(const std::uint8_t* data, std::size_t count) {
+  static constexpr std::uint8_t ZEROS[SPARSE_BLOCK] = {};
+  return std::memcmp(data, ZEROS, count) == 0;
+}
+
+// Writes all bytes, seeking over whole blocks of 0x00 instead of writing
+// them, so that the file system may store them as holes; they read back as
+// 0x00 all the same. When the file ends in such a block, its last byte is
+// written all the same: that sets the file's full length.
+bool WriteAll(std::FILE* stream, const ByteList& bytes) {
+  const std::size_t size = bytes.size();
+  std::size_t position = 0;  // the stream's
+  const auto writeRun = [&](std::size_t start, std::size_t end) {
+    if (start == end) {
+      return true;
+    }
+    if (start != position && std::fseek(stream, static_cast<long>(start - position), SEEK_CUR)) {
+      return false;
+    }
+    position = end;
+    return WriteRun(stream, bytes.data() + start, end - start, static_cast<std::int64_t>(start));
+  };
+  std::size_t runStart = 0;
+  for (std::size_t offset = 0; offset < size; offset += SPARSE_BLOCK) {
+    const std::size_t count = std::min(SPARSE_BLOCK, size - offset);
+    if (IsZeroBlock(bytes.data() + offset, count)) {
+      if (!writeRun(runStart, offset)) {
+        return false;
+      }
+      runStart = offset + count;
+    }
+  }
+  if (runStart == size && size > 0) {
+    runStart = size - 1;
+  }
+  return writeRun(runStart, size);
+}
+
+// The file's size when the file system knows it (a regular file), else 0.
+std::size_t ExpectedSize(const std::string& name) {
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(name, error);
+  return error ? 0 : static_cast<std::size_t>(std::min<std::uintmax_t>(size, READ_LIMIT));
+}
+
+// Reads the stream to its end, but never more than READ_LIMIT bytes: a pipe
+// or a device may never end. A file of the size expected is read in one
+// piece into a buffer of that size (plus the byte that would tell a file
+// grown since); others in growing pieces.
+bool ReadAtMost(std::FILE* stream, std::size_t expected, ByteList& bytes) {
+  std::setvbuf(stream, nullptr, _IONBF, 0);  // reads go straight into `bytes`
+  std::size_t piece = expected > 0 ? std::min(expected + 1, READ_LIMIT) : 65536;
+  std::size_t got = 0;
+  while (got < READ_LIMIT) {
+    bytes.resize(got + piece);
+    const std::size_t count = std::fread(bytes.data() + got, 1, piece, stream);
+    got += count;
+    if (count < piece) {
+      break;
+    }
+    piece = std::min(got, READ_LIMIT - got);
+  }
+  bytes.resize(got);
+  return std::ferror(stream) == 0;
 }
 
 [[noreturn]] void StopWriting(PendingFile& file, int error) {
@@ -54,18 +129,9 @@ std::optional<ByteList> ReadWholeFile(const std::string& name) {
     return std::nullopt;
   }
   ByteList bytes;
-  const std::uintmax_t expected = fs::file_size(name, error);
-  if (!error && expected <= MAX_INPUT_FILE_SIZE) {
-    bytes.reserve(static_cast<std::size_t>(expected));  // one buffer, no regrowth
-  }
-  std::uint8_t chunk[65536];
-  std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, stream)) > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  }
-  const bool failed = std::ferror(stream) != 0;
+  const bool read = ReadAtMost(stream, ExpectedSize(name), bytes);
   std::fclose(stream);
-  if (failed) {
+  if (!read) {
     return std::nullopt;
   }
   return bytes;

@@ -15,7 +15,9 @@
 constexpr std::uintmax_t MAX_INPUT_FILE_SIZE = 0x1000000;
 
 // The whole file, or nothing when it cannot be opened or read as a file
-// (a directory, say).
+// (a directory, say). Any file, a pipe or a device too, is read up to
+// MAX_INPUT_FILE_SIZE + 1 bytes only: a result longer than MAX_INPUT_FILE_SIZE
+// is a file too large, of which the rest was not read.
 std::optional<ByteList> ReadWholeFile(const std::string& name);
 
 // The size of an existing regular file, or nothing.
@@ -37,13 +39,14 @@ struct PendingFile {
 // `name` is a directory.
 std::optional<PendingFile> CreatePendingFile(const std::string& name);
 
-// Writes `bytes`, closes and renames onto the file's name. A failed write,
+// Writes `bytes` (runs of 0x00 may be left as holes of a sparse file), closes
+// and renames onto the file's name. A failed write,
 // flush, close or rename removes the temporary file and stops the run.
 void CommitFile(PendingFile& file, const ByteList& bytes);
 
 // Closes and removes the temporary file, if any.
 void AbandonFile(PendingFile& file);
 
-// Test seam: a write of more than this many bytes fails part-way, as on a
-// full disk. Negative (the default) means no limit.
+// Test seam: a write that reaches past this many bytes into the file fails
+// part-way, as on a full disk. Negative (the default) means no limit.
 void SetWriteLimitForTesting(std::int64_t bytes);

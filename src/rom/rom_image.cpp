@@ -22,6 +22,11 @@ void RequireWritable(const RomImage& image, std::int64_t count) {
 void WriteAt(RomImage& image, const std::uint8_t* data, std::size_t count) {
   RequireWritable(image, static_cast<std::int64_t>(count));
   const auto end = static_cast<std::size_t>(image.position) + count;
+  if (static_cast<std::size_t>(image.position) == image.bytes.size()) {
+    image.bytes.insert(image.bytes.end(), data, data + count);  // appended without a zero-fill
+    image.position += static_cast<std::int64_t>(count);
+    return;
+  }
   if (end > image.bytes.size()) {
     image.bytes.resize(end, 0x00);
   }
