@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "e2e_support.h"
+#include "fixture/text_lines.h"
 #include "tables/room_sprites.h"
 
 namespace {
@@ -23,11 +24,7 @@ using fixture::ByteList;
 constexpr std::size_t SMALL_ROM_SIZE = 0x90000;
 constexpr std::uint32_t EXAMPLE_LOADER = 0x1FAAF0;  // where SimpleRooms' output has its loader
 
-std::string Hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", value);
-  return text;
-}
+using fixture::Hex;
 
 ByteList SmallRom(const RoomSet& rooms = fixture::SimpleRooms()) {
   fixture::RomOptions options;

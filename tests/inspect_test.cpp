@@ -13,15 +13,12 @@
 #include "app/transfer_job.h"
 #include "fixture/rom_fixture.h"
 #include "fixture/test_image.h"
+#include "fixture/text_lines.h"
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
+using fixture::HasLine;
+using fixture::Lines;
 
 std::vector<std::string> RoomRows(const std::string& text) {
   std::vector<std::string> rows;
@@ -29,13 +26,6 @@ std::vector<std::string> RoomRows(const std::string& text) {
     if (line.rfind("0x", 0) == 0) rows.push_back(line);
   }
   return rows;
-}
-
-bool HasLine(const std::string& text, const std::string& line) {
-  for (const std::string& candidate : Lines(text)) {
-    if (candidate == line) return true;
-  }
-  return false;
 }
 
 void ExpectLines(const std::string& text, const std::vector<std::string>& lines) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "e2e_support.h"
+#include "fixture/text_lines.h"
 
 namespace {
 
@@ -29,11 +30,7 @@ ByteList SimpleRom(std::size_t size = fixture::DEFAULT_ROM_SIZE) {
   return fixture::BuildRom(fixture::SimpleRooms(), options);
 }
 
-std::string Hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", value);
-  return text;
-}
+using fixture::Hex;
 
 // SimpleRooms: what the writers print before the layout is checked.
 const std::string SIMPLE_ROOMS_LINES =

@@ -14,6 +14,7 @@
 #include "app/transfer_job.h"
 #include "fixture/rom_fixture.h"
 #include "fixture/test_image.h"
+#include "fixture/text_lines.h"
 
 namespace {
 
@@ -25,26 +26,9 @@ TransferResult SimpleTransfer() {
   return RunTransferJob(rom, rom, sourceRooms, destinationRooms, "_a.sfc");
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
-
-bool HasLine(const std::string& text, const std::string& line) {
-  for (const std::string& candidate : Lines(text)) {
-    if (candidate == line) return true;
-  }
-  return false;
-}
-
-std::string LineStartingWith(const std::string& text, const std::string& start) {
-  for (const std::string& line : Lines(text)) {
-    if (line.rfind(start, 0) == 0) return line;
-  }
-  return "";
-}
+using fixture::HasLine;
+using fixture::Lines;
+using fixture::LineStartingWith;
 
 TEST(MapView, BlockRowsOfSimpleRoomsStandAtTheirOffsets) {
   const TransferResult result = SimpleTransfer();

@@ -238,11 +238,28 @@ TEST(Usage, HelpNamesEveryOptionTheRoomListsAndTheExitStatuses) {
   const fixture::RunResult result = workspace.Run({"h.smc", "--help", "--map"});
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.output, HelpText());
-  for (const char* text :
-       {"--help", "--version", "--map", "--dry-run", "--verify", "--inspect ROM", "--rooms LIST",
-        "--fix-checksum", "--editable", "--base OFFSET", "Keeping the ROM editable",
-        "SOURCE [DESTINATION [ROOMS]]", "10-20-11-21", "0x", "$", "..",
-        "_DESTINATION", "_NoHeader_", "Exit status", "  0  ", "  1  ", "  2  "}) {
+  for (const char* text : {"--help",
+                           "--version",
+                           "--map",
+                           "--dry-run",
+                           "--verify",
+                           "--inspect ROM",
+                           "--rooms LIST",
+                           "--fix-checksum",
+                           "--editable",
+                           "--base OFFSET",
+                           "Keeping the ROM editable",
+                           "SOURCE [DESTINATION [ROOMS]]",
+                           "10-20-11-21",
+                           "0x",
+                           "$",
+                           "..",
+                           "_DESTINATION",
+                           "_NoHeader_",
+                           "Exit status",
+                           "  0  ",
+                           "  1  ",
+                           "  2  "}) {
     EXPECT_NE(result.output.find(text), std::string::npos) << text;
   }
   EXPECT_EQ(workspace.Entries(), (std::set<std::string>{"a.sfc", "h.smc"}));

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <exception>
+#include <filesystem>
 #include <new>
 #include <stdexcept>
-#include <filesystem>
 
 #include "e2e_support.h"
 

@@ -13,6 +13,7 @@
 #include "app/transfer_job.h"
 #include "fixture/rom_fixture.h"
 #include "fixture/test_image.h"
+#include "fixture/text_lines.h"
 
 namespace {
 
@@ -30,12 +31,7 @@ TransferResult Transfer(const RoomSet& sourceRooms, const RoomSet& destinationRo
   return RunTransferJob(source, destination, sourceList, destinationList, "_b.sfc");
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
+using fixture::Lines;
 
 bool StartsWith(const std::string& text, const std::string& start) {
   return text.rfind(start, 0) == 0;
