@@ -281,7 +281,7 @@ std::int64_t SpriteListRoom(std::int64_t from) {
   for (int index = 0; index < ROOM_COUNT; ++index) {
     room -= static_cast<std::int64_t>(LabelBlockSize(SpriteLabel(index)));
   }
-  return room;
+  return std::max<std::int64_t>(room, 0);  // none when the block cannot start there
 }
 
 void CheckSpriteCode(RomImage& rom) {
