@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/read_back.h"
+#include "app/job/read_back.h"
+#include "app/job/transfer_job.h"
 #include "app/room_lists.h"
-#include "app/transfer_job.h"
 #include "fixture/rom_fixture.h"
 #include "rom/open_rom.h"
 #include "tables/game_code.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/all_rooms.h"
+#include "app/job/all_rooms.h"
 #include "fixture/rom_fixture.h"
 #include "fixture/run_tool.h"
 #include "rom/open_rom.h"

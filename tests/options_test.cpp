@@ -9,9 +9,9 @@
 #include <map>
 
 #include "app/inspect.h"
+#include "app/job/transfer_job.h"
 #include "app/map.h"
 #include "app/rooms_option.h"
-#include "app/transfer_job.h"
 #include "app/verify.h"
 #include "e2e_support.h"
 #include "rom/open_rom.h"

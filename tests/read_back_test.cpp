@@ -1,14 +1,14 @@
 // Reading an output back and comparing it with what was written: a sound job
 // reads back exactly; the differences the format accepts are marked expected;
 // a damaged output is caught with the room, the kind and what differs.
-#include "app/read_back.h"
+#include "app/job/read_back.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "app/job/transfer_job.h"
 #include "app/room_lists.h"
-#include "app/transfer_job.h"
 #include "fixture/rom_fixture.h"
 #include "fixture/test_image.h"
 #include "tables/pushable_blocks.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/job/transfer_job.h"
 #include "app/room_lists.h"
-#include "app/transfer_job.h"
 #include "fixture/rom_fixture.h"
 #include "fixture/test_image.h"
 #include "fixture/text_lines.h"

@@ -14,7 +14,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/transfer_job.h"
+#include "app/job/transfer_job.h"
 #include "e2e_support.h"
 #include "fixture/test_image.h"
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/transfer_job.h"
+#include "app/job/transfer_job.h"
 #include "rom/open_rom.h"
 #include "rom/rom_file.h"
 

@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-#include "app/all_rooms.h"
+#include "app/job/all_rooms.h"
 #include "app/map.h"
 #include "rom/snes_address.h"
 #include "tables/chests.h"

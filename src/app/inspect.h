@@ -19,7 +19,7 @@
 
 #include <string>
 
-#include "app/output_layout.h"
+#include "app/job/output_layout.h"
 #include "rom/rom_image.h"
 #include "rooms/transfer.h"
 

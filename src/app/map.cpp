@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/layout_checks.h"
+#include "app/job/layout_checks.h"
 #include "rom/block_output.h"
 #include "rom/snes_address.h"
 #include "tables/pushable_blocks.h"

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/output_layout.h"
+#include "app/job/output_layout.h"
 #include "rom/rom_image.h"
 
 // `layout` is the one the writers placed the blocks by.

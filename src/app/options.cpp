@@ -3,7 +3,7 @@
 #include <string_view>
 #include <utility>
 
-#include "app/all_rooms.h"
+#include "app/job/all_rooms.h"
 #include "rom/rom_image.h"
 #include "rom/snes_address.h"
 

@@ -10,11 +10,11 @@
 
 #include "app/input_files.h"
 #include "app/inspect.h"
+#include "app/job/transfer_job.h"
 #include "app/map.h"
 #include "app/options.h"
 #include "app/room_lists.h"
 #include "app/rooms_option.h"
-#include "app/transfer_job.h"
 #include "app/verify.h"
 #include "rom/checksum.h"
 #include "rom/failure.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/read_back.h"
+#include "app/job/read_back.h"
 #include "tables/torches.h"
 
 namespace {

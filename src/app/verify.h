@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "app/transfer_job.h"
+#include "app/job/transfer_job.h"
 
 struct VerifyReport {
   std::string text;    // the difference lines and the summary line

@@ -1,4 +1,4 @@
-#include "app/all_rooms.h"
+#include "app/job/all_rooms.h"
 
 #include "rom/block_output.h"
 #include "tables/chests.h"

@@ -1,11 +1,11 @@
-#include "app/read_back.h"
+#include "app/job/read_back.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <utility>
 
-#include "app/all_rooms.h"
+#include "app/job/all_rooms.h"
 #include "tables/pushable_blocks.h"
 #include "tables/room_doors.h"
 #include "tables/torches.h"

@@ -2,7 +2,7 @@
 // the output image and before anything is written to disk.
 #pragma once
 
-#include "app/output_layout.h"
+#include "app/job/output_layout.h"
 #include "rom/rom_image.h"
 
 // Stops the run when the relocated area would overwrite one of the tables the

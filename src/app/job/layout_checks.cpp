@@ -1,4 +1,4 @@
-#include "app/layout_checks.h"
+#include "app/job/layout_checks.h"
 
 #include <algorithm>
 #include <optional>

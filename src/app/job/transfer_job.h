@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/output_layout.h"
+#include "app/job/output_layout.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 #include "rooms/transfer.h"

@@ -3,7 +3,7 @@
 // after the other, in an order that fixes the area's layout.
 #pragma once
 
-#include "app/output_layout.h"
+#include "app/job/output_layout.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 #include "tables/room_headers.h"

@@ -1,9 +1,9 @@
-#include "app/transfer_job.h"
+#include "app/job/transfer_job.h"
 
 #include <algorithm>
 
-#include "app/all_rooms.h"
-#include "app/layout_checks.h"
+#include "app/job/all_rooms.h"
+#include "app/job/layout_checks.h"
 #include "rom/open_rom.h"
 
 namespace {

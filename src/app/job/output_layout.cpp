@@ -1,4 +1,4 @@
-#include "app/output_layout.h"
+#include "app/job/output_layout.h"
 
 #include <algorithm>
 #include <cstring>
