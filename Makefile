@@ -2,15 +2,17 @@
 # make demo  - build, generate two sample ROMs, transfer a few rooms, show what was written
 # make fuzz  - run the fuzz target for FUZZ_SECONDS seconds (default 60)
 # make bench - time the whole job against a plain copy of the destination
+# make fuzz-coverage - the share of each src/ folder the kept fuzz corpus reaches
 
 BUILD_TEST  := build/test
 BUILD_DEMO  := build/release
 BUILD_FUZZ  := build/fuzz
+BUILD_COVERAGE := build/fuzz-coverage
 DEMO_DIR    := demo
 JOBS        ?= 2
 FUZZ_SECONDS ?= 60
 
-.PHONY: test demo fuzz bench deps deps-fuzz clean
+.PHONY: test demo fuzz fuzz-coverage bench deps deps-fuzz clean
 
 deps:
 	@bash tools/ensure_deps.sh cmake g++ libgtest-dev
@@ -27,7 +29,7 @@ test: deps
 # the fixture-built seed corpus and the inputs kept as regression tests; any
 # crash, leak, sanitizer report or broken round trip ends it with a non-zero
 # status and leaves the input in $(BUILD_FUZZ).
-FUZZ_INPUT_DIRS := $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/seeds $(wildcard fuzz/regressions)
+FUZZ_INPUT_DIRS := $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/seeds $(wildcard fuzz/corpus fuzz/regressions)
 
 fuzz: deps-fuzz
 	cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
@@ -38,6 +40,16 @@ fuzz: deps-fuzz
 	$(BUILD_FUZZ)/fuzz_transfer_job $(FUZZ_INPUT_DIRS) -max_total_time=$(FUZZ_SECONDS) \
 		-max_len=512 -len_control=0 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 		-artifact_prefix=$(BUILD_FUZZ)/
+
+# The fuzz target built with clang's source-based coverage, run once over the
+# kept corpus (fuzz/corpus and fuzz/regressions).
+fuzz-coverage: deps-fuzz
+	cmake -S . -B $(BUILD_COVERAGE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+		-DROOMXFER_FUZZ=ON -DROOMXFER_TESTS=OFF \
+		-DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping" \
+		-DCMAKE_EXE_LINKER_FLAGS="-fprofile-instr-generate" >/dev/null
+	cmake --build $(BUILD_COVERAGE) -j$(JOBS) --target fuzz_transfer_job
+	@bash tools/fuzz_coverage.sh $(BUILD_COVERAGE) fuzz/corpus fuzz/regressions
 
 $(BUILD_DEMO)/roomxfer: deps
 	cmake -S . -B $(BUILD_DEMO) -DCMAKE_BUILD_TYPE=Release -DROOMXFER_TESTS=OFF >/dev/null

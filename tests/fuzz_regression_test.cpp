@@ -1,5 +1,7 @@
-// Every input the fuzz target once failed on, kept in fuzz/regressions, runs
-// through the same harness and keeps every promise now.
+// Every input the fuzz target once failed on, kept in fuzz/regressions, and
+// the minimised corpus kept in fuzz/corpus (the inputs that reach the most of
+// the readers and writers) run through the same harness and keep every
+// promise now.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,8 +11,7 @@
 
 namespace {
 
-TEST(FuzzRegressions, EveryKeptInputKeepsItsPromises) {
-  const std::filesystem::path directory = FUZZ_REGRESSIONS_DIR;
+int ReplayEveryInput(const std::filesystem::path& directory) {
   int inputs = 0;
   for (const auto& entry : std::filesystem::directory_iterator(directory)) {
     SCOPED_TRACE(entry.path().filename().string());
@@ -18,7 +19,12 @@ TEST(FuzzRegressions, EveryKeptInputKeepsItsPromises) {
     EXPECT_EQ(fuzzing::CheckTransferJob(input.data(), input.size()), "");
     ++inputs;
   }
-  EXPECT_GT(inputs, 0);
+  return inputs;
+}
+
+TEST(FuzzRegressions, EveryKeptInputKeepsItsPromises) {
+  EXPECT_GT(ReplayEveryInput(FUZZ_REGRESSIONS_DIR), 0);
+  EXPECT_GT(ReplayEveryInput(FUZZ_CORPUS_DIR), 0);
 }
 
 }  // namespace
