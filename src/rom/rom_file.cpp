@@ -6,6 +6,7 @@
 #include <random>
 
 #include "rom/failure.h"
+#include "rom/file_names.h"
 
 namespace fs = std::filesystem;
 
@@ -46,15 +47,15 @@ bool WriteAll(std::FILE* stream, const ByteList& bytes) {
 
 std::optional<ByteList> ReadWholeFile(const std::string& name) {
   std::error_code error;
-  if (fs::is_directory(name, error)) {
+  if (fs::is_directory(FilePath(name), error)) {
     return std::nullopt;
   }
-  std::FILE* stream = std::fopen(name.c_str(), "rb");
+  std::FILE* stream = OpenFile(name, "rb");
   if (stream == nullptr) {
     return std::nullopt;
   }
   ByteList bytes;
-  const std::uintmax_t expected = fs::file_size(name, error);
+  const std::uintmax_t expected = fs::file_size(FilePath(name), error);
   if (!error && expected <= MAX_INPUT_FILE_SIZE) {
     bytes.reserve(static_cast<std::size_t>(expected));  // one buffer, no regrowth
   }
@@ -73,10 +74,10 @@ std::optional<ByteList> ReadWholeFile(const std::string& name) {
 
 std::optional<std::uintmax_t> RegularFileSize(const std::string& name) {
   std::error_code error;
-  if (!fs::is_regular_file(name, error)) {
+  if (!fs::is_regular_file(FilePath(name), error)) {
     return std::nullopt;
   }
-  const std::uintmax_t size = fs::file_size(name, error);
+  const std::uintmax_t size = fs::file_size(FilePath(name), error);
   if (error) {
     return std::nullopt;
   }
@@ -85,23 +86,24 @@ std::optional<std::uintmax_t> RegularFileSize(const std::string& name) {
 
 bool IsSameFile(const std::string& first, const std::string& second) {
   std::error_code error;
-  if (fs::exists(first, error) && fs::exists(second, error)) {
-    return fs::equivalent(first, second, error);
+  const fs::path firstName = FilePath(first);
+  const fs::path secondName = FilePath(second);
+  if (fs::exists(firstName, error) && fs::exists(secondName, error)) {
+    return fs::equivalent(firstName, secondName, error);
   }
-  const fs::path firstPath = fs::weakly_canonical(fs::absolute(first, error), error);
-  const fs::path secondPath = fs::weakly_canonical(fs::absolute(second, error), error);
+  const fs::path firstPath = fs::weakly_canonical(fs::absolute(firstName, error), error);
+  const fs::path secondPath = fs::weakly_canonical(fs::absolute(secondName, error), error);
   return firstPath == secondPath;
 }
 
 std::optional<PendingFile> CreatePendingFile(const std::string& name) {
   std::error_code error;
-  if (name.empty() || fs::is_directory(name, error)) {
+  if (name.empty() || fs::is_directory(FilePath(name), error)) {
     return std::nullopt;
   }
   for (int attempt = 0; attempt < 16; ++attempt) {
     PendingFile file{name, TemporaryNameFor(name), nullptr};
-    // "x": never open a file that already exists.
-    file.stream = std::fopen(file.temporaryName.c_str(), "wbx");
+    file.stream = CreateNewFile(file.temporaryName);
     if (file.stream != nullptr) {
       return file;
     }
@@ -122,7 +124,7 @@ void CommitFile(PendingFile& file, const ByteList& bytes) {
     StopWriting(file, errno);
   }
   std::error_code error;
-  fs::rename(file.temporaryName, file.name, error);
+  RenameOntoFile(file.temporaryName, file.name, error);
   if (error) {
     StopWriting(file, error.value());
   }
@@ -136,7 +138,7 @@ void AbandonFile(PendingFile& file) {
   }
   if (!file.temporaryName.empty()) {
     std::error_code error;
-    fs::remove(file.temporaryName, error);
+    fs::remove(FilePath(file.temporaryName), error);
     file.temporaryName.clear();
   }
 }
