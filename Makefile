@@ -3,6 +3,8 @@
 # make fuzz  - run the fuzz target for FUZZ_SECONDS seconds (default 60)
 # make bench - time the whole job against a plain copy of the destination
 # make fuzz-coverage - the share of each src/ folder the kept fuzz corpus reaches
+# make windows - cross-build build/windows/roomxfer.exe (static, MinGW-w64)
+# make test-windows - run the Linux build and roomxfer.exe under Wine on the same inputs
 
 BUILD_TEST  := build/test
 BUILD_DEMO  := build/release
@@ -12,10 +14,16 @@ DEMO_DIR    := demo
 JOBS        ?= 2
 FUZZ_SECONDS ?= 60
 
-.PHONY: test demo fuzz fuzz-coverage bench deps deps-fuzz clean
+.PHONY: test demo fuzz fuzz-coverage bench windows test-windows deps deps-fuzz deps-windows deps-wine clean
 
 deps:
 	@bash tools/ensure_deps.sh cmake g++ libgtest-dev
+
+deps-windows:
+	@bash tools/ensure_deps.sh cmake g++-mingw-w64-x86-64-posix
+
+deps-wine:
+	@bash tools/ensure_deps.sh wine64 wine
 
 deps-fuzz:
 	@bash tools/ensure_deps.sh cmake clang libclang-rt-dev
@@ -73,6 +81,21 @@ bench: $(BUILD_DEMO)/roomxfer
 	@rm -rf $(BUILD_DEMO)/bench-roms
 	@$(BUILD_DEMO)/make_sample_roms $(BUILD_DEMO)/bench-roms >/dev/null
 	$(BUILD_DEMO)/bench $(BUILD_DEMO)/roomxfer $(BUILD_DEMO)/bench-roms
+
+BUILD_WINDOWS := build/windows
+
+# One statically linked roomxfer.exe: it runs with no DLL beside it.
+windows: deps-windows
+	cmake -S . -B $(BUILD_WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+		-DCMAKE_BUILD_TYPE=Release -DROOMXFER_TESTS=OFF >/dev/null
+	cmake --build $(BUILD_WINDOWS) -j$(JOBS) --target roomxfer
+	@echo "--- built $(BUILD_WINDOWS)/roomxfer.exe"
+
+# Same lines, exit status, files and bytes from both builds, case by case; the
+# Wine prefix lives under the build directory and is made once.
+test-windows: windows $(BUILD_DEMO)/roomxfer deps-wine
+	bash tools/windows_agreement.sh $(BUILD_DEMO)/roomxfer $(BUILD_WINDOWS)/roomxfer.exe \
+		$(BUILD_DEMO)/make_sample_roms $(BUILD_WINDOWS)/agreement
 
 clean:
 	rm -rf build $(DEMO_DIR)

@@ -206,3 +206,29 @@ TEST(RunFailures, EveryKindOfExceptionEndsAsOneLine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RunOutput, AbsoluteNamesGetThePrefixInFrontOfTheirLastPart) {
+  Workspace workspace;
+  const ByteList rom = SimpleRom();
+  workspace.Put("roms/a.sfc", rom);
+  workspace.Put("roms/b c.smc", fixture::WithCopierHeader(rom));
+  const std::string source = workspace.Path("roms/a.sfc").string();
+  const std::string destination = workspace.Path("roms/b c.smc").string();
+  const fixture::RunResult result = workspace.Run({source, destination, "1-2"});
+  ASSERT_EQ(result.exitStatus, 0) << result.output;
+  EXPECT_EQ(workspace.Entries(),
+            (std::set<std::string>{"roms", "roms/a.sfc", "roms/b c.smc", "roms/_b c.smc",
+                                   "roms/_NoHeader_b c.smc"}));
+  EXPECT_EQ(workspace.Get("roms/_NoHeader_b c.smc"), rom);
+
+  // A relative name keeps the prefix in front of the whole name.
+  std::filesystem::create_directory(workspace.Path("_roms"));
+  const fixture::RunResult relative = workspace.Run({"roms/a.sfc"});
+  ASSERT_EQ(relative.exitStatus, 0) << relative.output;
+  EXPECT_EQ(workspace.Get("_roms/a.sfc").size(), OUTPUT_SIZE);
+  EXPECT_FALSE(workspace.Has("roms/_a.sfc"));
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "rom/failure.h"
+#include "rom/file_names.h"
 #include "rom/rom_file.h"
 
 namespace {
@@ -29,7 +30,7 @@ InputFile LoadInputFile(const std::string& name) {
   file.name = name;
   std::optional<std::uintmax_t> size = RegularFileSize(name);
   if (size && *size > MAX_INPUT_FILE_SIZE) {
-    std::FILE* probe = std::fopen(name.c_str(), "rb");
+    std::FILE* probe = OpenFile(name, "rb");
     file.canOpen = probe != nullptr;
     file.tooLarge = file.canOpen;
     if (probe != nullptr) {

@@ -18,6 +18,7 @@
 #include "app/verify.h"
 #include "rom/checksum.h"
 #include "rom/failure.h"
+#include "rom/file_names.h"
 #include "rom/rom_file.h"
 
 namespace {
@@ -61,11 +62,9 @@ void BuildRoomLists(const std::optional<std::string>& positionalList,
   }
 }
 
-// "_" + the destination name, character for character.
+// "_" in front of the destination name (of its last part when absolute).
 std::string OutputName(const RunArguments& run) {
-  std::string name = "_";
-  name += run.destinationName.value_or(run.sourceName);
-  return name;
+  return PrefixedName("_", run.destinationName.value_or(run.sourceName));
 }
 
 void RefuseTooLarge(const InputFile& file) {
@@ -80,10 +79,10 @@ void RefuseTooLarge(const InputFile& file) {
 bool CouldCreateFile(const std::string& name) {
   namespace fs = std::filesystem;
   std::error_code error;
-  if (name.empty() || fs::is_directory(name, error)) {
+  if (name.empty() || fs::is_directory(FilePath(name), error)) {
     return false;
   }
-  fs::path directory = fs::path(name).parent_path();
+  fs::path directory = FilePath(name).parent_path();
   if (directory.empty()) {
     directory = ".";
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "rom/failure.h"
+#include "rom/file_names.h"
 #include "rom/rom_file.h"
 
 namespace {
@@ -17,7 +18,7 @@ bool StartsWithSignature(const ByteList& bytes) {
 InputRom PrepareInputRom(const std::string& name, ByteList fileBytes) {
   InputRom rom;
   rom.hasCopierHeader = !StartsWithSignature(fileBytes);
-  rom.copyName = "_NoHeader_" + name;
+  rom.copyName = PrefixedName("_NoHeader_", name);
   rom.image.name = rom.hasCopierHeader ? rom.copyName : name;
   if (rom.hasCopierHeader) {
     fileBytes.erase(fileBytes.begin(),

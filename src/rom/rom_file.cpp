@@ -8,6 +8,7 @@
 #include <random>
 
 #include "rom/failure.h"
+#include "rom/file_names.h"
 
 namespace fs = std::filesystem;
 
@@ -87,7 +88,7 @@ bool WriteAll(std::FILE* stream, const ByteList& bytes) {
 // The file's size when the file system knows it (a regular file), else 0.
 std::size_t ExpectedSize(const std::string& name) {
   std::error_code error;
-  const std::uintmax_t size = fs::file_size(name, error);
+  const std::uintmax_t size = fs::file_size(FilePath(name), error);
   return error ? 0 : static_cast<std::size_t>(std::min<std::uintmax_t>(size, READ_LIMIT));
 }
 
@@ -121,10 +122,10 @@ bool ReadAtMost(std::FILE* stream, std::size_t expected, ByteList& bytes) {
 
 std::optional<ByteList> ReadWholeFile(const std::string& name) {
   std::error_code error;
-  if (fs::is_directory(name, error)) {
+  if (fs::is_directory(FilePath(name), error)) {
     return std::nullopt;
   }
-  std::FILE* stream = std::fopen(name.c_str(), "rb");
+  std::FILE* stream = OpenFile(name, "rb");
   if (stream == nullptr) {
     return std::nullopt;
   }
@@ -139,10 +140,10 @@ std::optional<ByteList> ReadWholeFile(const std::string& name) {
 
 std::optional<std::uintmax_t> RegularFileSize(const std::string& name) {
   std::error_code error;
-  if (!fs::is_regular_file(name, error)) {
+  if (!fs::is_regular_file(FilePath(name), error)) {
     return std::nullopt;
   }
-  const std::uintmax_t size = fs::file_size(name, error);
+  const std::uintmax_t size = fs::file_size(FilePath(name), error);
   if (error) {
     return std::nullopt;
   }
@@ -151,23 +152,24 @@ std::optional<std::uintmax_t> RegularFileSize(const std::string& name) {
 
 bool IsSameFile(const std::string& first, const std::string& second) {
   std::error_code error;
-  if (fs::exists(first, error) && fs::exists(second, error)) {
-    return fs::equivalent(first, second, error);
+  const fs::path firstName = FilePath(first);
+  const fs::path secondName = FilePath(second);
+  if (fs::exists(firstName, error) && fs::exists(secondName, error)) {
+    return fs::equivalent(firstName, secondName, error);
   }
-  const fs::path firstPath = fs::weakly_canonical(fs::absolute(first, error), error);
-  const fs::path secondPath = fs::weakly_canonical(fs::absolute(second, error), error);
+  const fs::path firstPath = fs::weakly_canonical(fs::absolute(firstName, error), error);
+  const fs::path secondPath = fs::weakly_canonical(fs::absolute(secondName, error), error);
   return firstPath == secondPath;
 }
 
 std::optional<PendingFile> CreatePendingFile(const std::string& name) {
   std::error_code error;
-  if (name.empty() || fs::is_directory(name, error)) {
+  if (name.empty() || fs::is_directory(FilePath(name), error)) {
     return std::nullopt;
   }
   for (int attempt = 0; attempt < 16; ++attempt) {
     PendingFile file{name, TemporaryNameFor(name), nullptr};
-    // "x": never open a file that already exists.
-    file.stream = std::fopen(file.temporaryName.c_str(), "wbx");
+    file.stream = CreateNewFile(file.temporaryName);
     if (file.stream != nullptr) {
       return file;
     }
@@ -188,7 +190,7 @@ void CommitFile(PendingFile& file, const ByteList& bytes) {
     StopWriting(file, errno);
   }
   std::error_code error;
-  fs::rename(file.temporaryName, file.name, error);
+  RenameOntoFile(file.temporaryName, file.name, error);
   if (error) {
     StopWriting(file, error.value());
   }
@@ -202,7 +204,7 @@ void AbandonFile(PendingFile& file) {
   }
   if (!file.temporaryName.empty()) {
     std::error_code error;
-    fs::remove(file.temporaryName, error);
+    fs::remove(FilePath(file.temporaryName), error);
     file.temporaryName.clear();
   }
 }
