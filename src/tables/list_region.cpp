@@ -1,7 +1,7 @@
 #include "tables/list_region.h"
 
 #include <algorithm>
-#include <map>
+#include <vector>
 
 #include "rom/failure.h"
 #include "rom/snes_address.h"
@@ -29,15 +29,18 @@ ListRegion RegionOfLists(std::uint8_t bank, const std::array<std::uint16_t, ROOM
 
 PackedLists PackRoomLists(const RoomSet& rooms, ByteList RoomData::*list) {
   PackedLists packed;
-  std::map<ByteList, std::uint32_t> written;
+  std::vector<std::size_t> firstRooms;  // the rooms whose lists were written, in order
   for (std::size_t room = 0; room < packed.offsets.size(); ++room) {
     const ByteList& bytes = rooms[room].*list;
-    const auto offset = static_cast<std::uint32_t>(packed.bytes.size());
-    const auto [place, added] = written.try_emplace(bytes, offset);
-    if (added) {
-      packed.bytes.insert(packed.bytes.end(), bytes.begin(), bytes.end());
+    const auto same = std::find_if(firstRooms.begin(), firstRooms.end(),
+                                   [&](std::size_t first) { return rooms[first].*list == bytes; });
+    if (same != firstRooms.end()) {
+      packed.offsets[room] = packed.offsets[*same];
+      continue;
     }
-    packed.offsets[room] = place->second;
+    packed.offsets[room] = static_cast<std::uint32_t>(packed.bytes.size());
+    packed.bytes.insert(packed.bytes.end(), bytes.begin(), bytes.end());
+    firstRooms.push_back(room);
   }
   return packed;
 }
