@@ -177,6 +177,25 @@ TEST(EditableLayout, ChestAndBlockTablesGetRoomForTheEditorsLimits) {
   EXPECT_NE(run.output.find("Torch table"), std::string::npos);
 }
 
+// Torches that do not fit the game's 0x120 bytes are reported, as in the
+// classic layout, and the run goes on; --verify expects them left out.
+TEST(EditableLayout, TorchesBeyondTheGamesSpaceAreReportedAndTheRunGoesOn) {
+  RoomSet source = DistinctRooms(0x61);
+  for (RoomData& room : source.rooms) room.torches.clear();
+  source[300].torches.assign(140, 0x1234);
+  Workspace workspace;
+  workspace.Put("a.sfc", fixture::BuildRom(source));
+  workspace.Put("b.sfc", fixture::BuildEditorRom(DistinctRooms(0x62)));
+  const fixture::RunResult run =
+      workspace.Run({"--editable", "--verify", "a.sfc", "b.sfc", "300-300"});
+  EXPECT_EQ(run.exitStatus, 0) << run.output;
+  EXPECT_NE(run.output.find("Not enough memory for torches for room 300\n"
+                            "WriteRoomTorches(): uiDataSize = A0\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_TRUE(e2e::ReadRooms(workspace.Get("_b.sfc"))[300].torches.empty());
+}
+
 // --- Refusals ----------------------------------------------------------
 
 struct Refusal {

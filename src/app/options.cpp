@@ -6,6 +6,7 @@
 #include "app/job/all_rooms.h"
 #include "rom/rom_image.h"
 #include "rom/snes_address.h"
+#include "tables/room_sprites.h"
 
 namespace {
 
@@ -13,8 +14,6 @@ namespace {
 constexpr std::int64_t LOWEST_BASE = 0x100000;
 // Offsets from here on are past the last bank of the mapping's ROM space.
 constexpr std::int64_t BASE_LIMIT = 0x400000;
-// The classic layout's sprite block must end below this offset.
-constexpr std::int64_t CLASSIC_SPRITE_LIMIT = 0x200000;
 
 struct OptionRule {
   std::string_view name;  // without the leading "--"
@@ -149,7 +148,7 @@ std::string CheckBase(CommandLine& line) {
         "area may start.\n",
         line.base->c_str(), static_cast<long long>(base));
   }
-  if (!line.editable && !line.inspectRom && base >= CLASSIC_SPRITE_LIMIT) {
+  if (!line.editable && !line.inspectRom && base >= SPRITE_BLOCK_LIMIT) {
     return Format(
         "--base %s: without --editable the sprite block must end below 0x200000, "
         "where the game's sprite code reaches it; give a lower base, or add "
