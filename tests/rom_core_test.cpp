@@ -130,6 +130,28 @@ TEST(RoomImage, WritesPastTheEndFillTheGapWithZeros) {
   EXPECT_EQ(image.bytes, (ByteList{9, 0xF0, 0xAA, 0x3F, 0x34, 0x12}));
 }
 
+TEST(RoomImage, FreshZerosStayKnownOnlyWhereNoWriteReached) {
+  RomImage image;
+  image.bytes = {1, 2, 3};
+  ResetToZeros(image, 3 * ZERO_BLOCK_SIZE + 5);
+  ASSERT_EQ(ImageSize(image), 3 * ZERO_BLOCK_SIZE + 5);
+  EXPECT_TRUE(IsKnownZero(image, 0, ImageSize(image)));
+  EXPECT_EQ(image.bytes[0], 0x00);  // the old bytes are gone, not kept in the storage
+
+  Seek(image, 2 * ZERO_BLOCK_SIZE - 2);
+  WriteWord(image, 0xABCD);  // the last two bytes of block 1
+  EXPECT_TRUE(IsKnownZero(image, 0, ZERO_BLOCK_SIZE));
+  EXPECT_FALSE(IsKnownZero(image, ZERO_BLOCK_SIZE, ZERO_BLOCK_SIZE + 1));
+  EXPECT_TRUE(IsKnownZero(image, 2 * ZERO_BLOCK_SIZE, ImageSize(image)));
+  EXPECT_FALSE(IsKnownZero(image, 0, ImageSize(image)));
+
+  Seek(image, ImageSize(image) + 3);
+  WriteByte(image, 7);  // past the end: the gap is filled, nothing there is known
+  EXPECT_FALSE(IsKnownZero(image, 2 * ZERO_BLOCK_SIZE, ImageSize(image)));
+  EXPECT_TRUE(IsKnownZero(image, 2 * ZERO_BLOCK_SIZE, 3 * ZERO_BLOCK_SIZE));
+  EXPECT_FALSE(IsKnownZero(image, -1, 1));
+}
+
 struct ParsedLists {
   RoomList source;
   RoomList destination;

@@ -201,7 +201,7 @@ void RunTransfer(const CommandLine& line) {
     std::fputs("Dry run: nothing was written.\n", stdout);
     return;
   }
-  CommitFile(*output.pending, result.out.bytes);
+  CommitFile(*output.pending, result.out);
 }
 
 // --inspect: reads one ROM, dropping a copier header in memory only.

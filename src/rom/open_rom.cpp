@@ -37,7 +37,7 @@ void WriteHeaderlessCopy(const InputRom& rom) {
   if (!copy) {
     StopRun(Format("Could not open temporary ROM file %s\n", rom.copyName.c_str()));
   }
-  CommitFile(*copy, rom.image.bytes);
+  CommitFile(*copy, rom.image);
 }
 
 void CopyFileContents(RomImage& destination, const RomImage& source) {
@@ -49,6 +49,7 @@ void CopyFileContents(RomImage& destination, const RomImage& source) {
   }
 }
 
+// An output that StartOutput made at its full size has nothing to add here.
 void ExpandFile(RomImage& image, std::int64_t size) {
   if (ImageSize(image) < size) {
     image.bytes.resize(static_cast<std::size_t>(size), 0x00);

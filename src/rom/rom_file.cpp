@@ -1,6 +1,7 @@
 #include "rom/rom_file.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -45,19 +46,32 @@ bool WriteRun(std::FILE* stream, const std::uint8_t* data, std::size_t count, st
   return true;
 }
 
-constexpr std::size_t SPARSE_BLOCK = 4096;
-
 bool IsZeroBlock(const std::uint8_t* data, std::size_t count) {
-  static constexpr std::uint8_t ZEROS[SPARSE_BLOCK] = {};
-  return std::memcmp(data, ZEROS, count) == 0;
+  return count == 0 || (data[0] == 0x00 && std::memcmp(data, data + 1, count - 1) == 0);
+}
+
+// Whether the block of `count` bytes at `offset` holds only 0x00: known
+// without reading it where the image says so (checked all the same in a
+// build with assertions).
+bool IsZeroBlockOf(const RomImage& image, std::size_t offset, std::size_t count) {
+  const std::uint8_t* const data = image.bytes.data() + offset;
+  const auto start = static_cast<std::int64_t>(offset);
+  if (IsKnownZero(image, start, start + static_cast<std::int64_t>(count))) {
+    assert(IsZeroBlock(data, count));
+    return true;
+  }
+  return IsZeroBlock(data, count);
 }
 
 // Writes all bytes, seeking over whole blocks of 0x00 instead of writing
 // them, so that the file system may store them as holes; they read back as
-// 0x00 all the same. When the file ends in such a block, its last byte is
-// written all the same: that sets the file's full length.
-bool WriteAll(std::FILE* stream, const ByteList& bytes) {
+// 0x00 all the same. The blocks are large, so that the data between them go
+// to the file in long runs. When the file ends in such a block, its last
+// byte is written all the same: that sets the file's full length.
+bool WriteAll(std::FILE* stream, const RomImage& image) {
+  const ByteList& bytes = image.bytes;
   const std::size_t size = bytes.size();
+  constexpr auto BLOCK = static_cast<std::size_t>(ZERO_BLOCK_SIZE);
   std::size_t position = 0;  // the stream's
   const auto writeRun = [&](std::size_t start, std::size_t end) {
     if (start == end) {
@@ -70,9 +84,9 @@ bool WriteAll(std::FILE* stream, const ByteList& bytes) {
     return WriteRun(stream, bytes.data() + start, end - start, static_cast<std::int64_t>(start));
   };
   std::size_t runStart = 0;
-  for (std::size_t offset = 0; offset < size; offset += SPARSE_BLOCK) {
-    const std::size_t count = std::min(SPARSE_BLOCK, size - offset);
-    if (IsZeroBlock(bytes.data() + offset, count)) {
+  for (std::size_t offset = 0; offset < size; offset += BLOCK) {
+    const std::size_t count = std::min(BLOCK, size - offset);
+    if (IsZeroBlockOf(image, offset, count)) {
       if (!writeRun(runStart, offset)) {
         return false;
       }
@@ -180,8 +194,8 @@ std::optional<PendingFile> CreatePendingFile(const std::string& name) {
   return std::nullopt;
 }
 
-void CommitFile(PendingFile& file, const ByteList& bytes) {
-  if (!WriteAll(file.stream, bytes) || std::fflush(file.stream) != 0) {
+void CommitFile(PendingFile& file, const RomImage& image) {
+  if (!WriteAll(file.stream, image) || std::fflush(file.stream) != 0) {
     StopWriting(file, errno);
   }
   const int closed = std::fclose(file.stream);

@@ -39,10 +39,10 @@ struct PendingFile {
 // `name` is a directory.
 std::optional<PendingFile> CreatePendingFile(const std::string& name);
 
-// Writes `bytes` (runs of 0x00 may be left as holes of a sparse file), closes
-// and renames onto the file's name. A failed write,
-// flush, close or rename removes the temporary file and stops the run.
-void CommitFile(PendingFile& file, const ByteList& bytes);
+// Writes the image's bytes (runs of 0x00 may be left as holes of a sparse
+// file), closes and renames onto the file's name. A failed write, flush,
+// close or rename removes the temporary file and stops the run.
+void CommitFile(PendingFile& file, const RomImage& image);
 
 // Closes and removes the temporary file, if any.
 void AbandonFile(PendingFile& file);

@@ -1,5 +1,6 @@
 #include "rom/rom_image.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 #include <utility>
@@ -19,16 +20,25 @@ void RequireWritable(const RomImage& image, std::int64_t count) {
   }
 }
 
+// The blocks that bytes [start, end) reach hold data from now on.
+void ForgetZeroBlocks(RomImage& image, std::int64_t start, std::int64_t end) {
+  const auto blocks = static_cast<std::int64_t>(image.zeroBlocks.size());
+  const std::int64_t last = std::min((end - 1) / ZERO_BLOCK_SIZE, blocks - 1);
+  for (std::int64_t block = start / ZERO_BLOCK_SIZE; block <= last; ++block) {
+    image.zeroBlocks[static_cast<std::size_t>(block)] = false;
+  }
+}
+
 void WriteAt(RomImage& image, const std::uint8_t* data, std::size_t count) {
   RequireWritable(image, static_cast<std::int64_t>(count));
   const auto end = static_cast<std::size_t>(image.position) + count;
   if (static_cast<std::size_t>(image.position) == image.bytes.size()) {
-    image.bytes.insert(image.bytes.end(), data, data + count);  // appended without a zero-fill
-    image.position += static_cast<std::int64_t>(count);
-    return;
-  }
-  if (end > image.bytes.size()) {
+    image.bytes.resize(end);  // appended without a zero-fill: the copy below fills it
+  } else if (end > image.bytes.size()) {
     image.bytes.resize(end, 0x00);
+  }
+  if (count > 0 && !image.zeroBlocks.empty()) {
+    ForgetZeroBlocks(image, image.position, static_cast<std::int64_t>(end));
   }
   // memcpy, not std::copy: the data never lie inside the image written to,
   // and under AddressSanitizer memmove is a byte loop.
@@ -37,6 +47,28 @@ void WriteAt(RomImage& image, const std::uint8_t* data, std::size_t count) {
 }
 
 }  // namespace
+
+void ResetToZeros(RomImage& image, std::int64_t size) {
+  image.bytes = ByteList(static_cast<std::size_t>(size));
+  image.zeroBlocks.assign(static_cast<std::size_t>((size + ZERO_BLOCK_SIZE - 1) / ZERO_BLOCK_SIZE),
+                          true);
+}
+
+bool IsKnownZero(const RomImage& image, std::int64_t start, std::int64_t end) {
+  if (start < 0 || end <= start || end > ImageSize(image)) {
+    return false;
+  }
+  const auto last = static_cast<std::size_t>((end - 1) / ZERO_BLOCK_SIZE);
+  if (last >= image.zeroBlocks.size()) {
+    return false;
+  }
+  for (auto block = static_cast<std::size_t>(start / ZERO_BLOCK_SIZE); block <= last; ++block) {
+    if (!image.zeroBlocks[block]) {
+      return false;
+    }
+  }
+  return true;
+}
 
 void Seek(RomImage& image, std::int64_t offset) { image.position = offset; }
 

@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-using ByteList = std::vector<std::uint8_t>;
-using WordList = std::vector<std::uint16_t>;
+#include "rom/byte_list.h"
 
 // What a block the writers placed in the relocated area holds.
 enum class BlockKind {
@@ -59,6 +58,12 @@ struct ReadingName {
   std::int64_t number = 0;
 };
 
+// An output image starts as fresh storage, all 0x00 (see ByteList); its
+// blocks of ZERO_BLOCK_SIZE bytes that no write has reached since are known
+// to hold only 0x00 without being read, so writing the file skips them
+// without touching their memory.
+constexpr std::int64_t ZERO_BLOCK_SIZE = 0x10000;
+
 struct RomImage {
   std::string name;  // the file the image came from or goes to, for messages
   ByteList bytes;
@@ -67,7 +72,15 @@ struct RomImage {
   std::FILE* console = stdout;                // where progress lines go; nullptr keeps quiet
   std::vector<PlacedBlock> placedBlocks;      // output only: the blocks in the order written
   std::vector<InPlaceRegion> inPlaceRegions;  // output only: what was rewritten in place
+  std::vector<bool> zeroBlocks;               // output only: block i is known to hold only 0x00
 };
+
+// Replaces the image's bytes with `size` bytes of fresh storage, all 0x00
+// and all known to be so until written.
+void ResetToZeros(RomImage& image, std::int64_t size);
+
+// Whether bytes [start, end) lie in blocks known to hold only 0x00.
+bool IsKnownZero(const RomImage& image, std::int64_t start, std::int64_t end);
 
 void Seek(RomImage& image, std::int64_t offset);
 void SeekRelative(RomImage& image, std::int64_t delta);

@@ -7,17 +7,19 @@
 #include <optional>
 #include <vector>
 
+#include "rom/byte_list.h"
+
 constexpr int ROOM_COUNT = 320;
 constexpr std::size_t ROOM_HEADER_SIZE = 14;
 
 struct RoomData {
   std::array<std::uint8_t, ROOM_HEADER_SIZE> header{};
-  std::vector<std::uint8_t> layerData;        // three FF FF sections, optional trailing 0xFF
-  std::vector<std::uint8_t> spriteData;       // normally ends with its 0xFF end byte
-  std::vector<std::uint8_t> itemData;         // normally ends with FF FF
+  ByteList layerData;                         // three FF FF sections, optional trailing 0xFF
+  ByteList spriteData;                        // normally ends with its 0xFF end byte
+  ByteList itemData;                          // normally ends with FF FF
   std::vector<std::uint16_t> pushableBlocks;  // block words, table order
   std::vector<std::uint16_t> torches;         // torch words, without room and end words
-  std::vector<std::uint8_t> chests;           // flag byte (0x00 or 0x80), item byte, per chest
+  ByteList chests;                            // flag byte (0x00 or 0x80), item byte, per chest
   std::uint8_t hasPit = 0;
   std::uint16_t message = 0;
   // Where the room's door list starts inside layerData (right after its F0 FF),

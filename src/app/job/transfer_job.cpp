@@ -8,13 +8,12 @@
 
 namespace {
 
-// The output's buffer is reserved at its full size before the destination is
-// copied into it, so the copy is made once and never moved; a reused output
-// keeps its storage.
+// The output starts as fresh zeroed storage of its full size: the
+// destination is copied into it once and never moved, and the expanded area
+// costs no memory until the writers fill it.
 void StartOutput(RomImage& out, const std::string& outputName, const RomImage& destination) {
   out.name = outputName;
-  out.bytes.clear();
-  out.bytes.reserve(static_cast<std::size_t>(std::max(ImageSize(destination), EXPANDED_ROM_SIZE)));
+  ResetToZeros(out, std::max(ImageSize(destination), EXPANDED_ROM_SIZE));
   out.position = 0;
   out.reading = ReadingName{};
   out.console = destination.console;
