@@ -1,30 +1,34 @@
 // Every input the fuzz target once failed on, kept in fuzz/regressions, and
 // the minimised corpus kept in fuzz/corpus (the inputs that reach the most of
 // the readers and writers) run through the same harness and keep every
-// promise now.
+// promise now; so do the inputs kept for the checksum in fuzz/checksum_corpus.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "checksum_input.h"
 #include "fixture/run_tool.h"
 #include "transfer_job_input.h"
 
 namespace {
 
-int ReplayEveryInput(const std::filesystem::path& directory) {
+using Check = std::string (*)(const std::uint8_t*, std::size_t);
+
+int ReplayEveryInput(const std::filesystem::path& directory, Check check) {
   int inputs = 0;
   for (const auto& entry : std::filesystem::directory_iterator(directory)) {
     SCOPED_TRACE(entry.path().filename().string());
     const fixture::ByteList input = fixture::ReadFile(entry.path());
-    EXPECT_EQ(fuzzing::CheckTransferJob(input.data(), input.size()), "");
+    EXPECT_EQ(check(input.data(), input.size()), "");
     ++inputs;
   }
   return inputs;
 }
 
 TEST(FuzzRegressions, EveryKeptInputKeepsItsPromises) {
-  EXPECT_GT(ReplayEveryInput(FUZZ_REGRESSIONS_DIR), 0);
-  EXPECT_GT(ReplayEveryInput(FUZZ_CORPUS_DIR), 0);
+  EXPECT_GT(ReplayEveryInput(FUZZ_REGRESSIONS_DIR, fuzzing::CheckTransferJob), 0);
+  EXPECT_GT(ReplayEveryInput(FUZZ_CORPUS_DIR, fuzzing::CheckTransferJob), 0);
+  EXPECT_GT(ReplayEveryInput(FUZZ_CHECKSUM_CORPUS_DIR, fuzzing::CheckChecksum), 0);
 }
 
 }  // namespace
