@@ -26,6 +26,23 @@ void EnsureNoBankBreach(RomImage& out, std::uint32_t size) {
   }
 }
 
+std::int64_t PlaceBlock(RomImage& out, const char* writer, std::uint32_t uiDataSize,
+                        std::uint32_t blockSize) {
+  AlignTo16(out);
+  Report(out, Format("%s(): uiDataSize = %X\n", writer, uiDataSize));
+  EnsureNoBankBreach(out, blockSize);
+  return Tell(out);
+}
+
+void WriteWindowAddresses(RomImage& out, std::span<const std::uint32_t> fields,
+                          std::int64_t tableStart, std::uint32_t windowSize) {
+  for (std::size_t window = 0; window < fields.size(); ++window) {
+    WriteLongAt(out, fields[window],
+                PcToSnes(static_cast<std::uint32_t>(tableStart) +
+                         static_cast<std::uint32_t>(window) * windowSize));
+  }
+}
+
 namespace {
 
 std::size_t RoundUpTo16(std::size_t size) { return (size + 15) / 16 * 16; }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "rom/rom_image.h"
@@ -20,6 +21,17 @@ void AlignTo16(RomImage& out);
 // position to the next bank start when they would not. A block of more than
 // 0x8000 bytes stops the run.
 void EnsureNoBankBreach(RomImage& out, std::uint32_t size);
+
+// Aligns the position to 16, prints the writer's "NAME(): uiDataSize = X"
+// line, and keeps the next `blockSize` bytes in one bank as
+// EnsureNoBankBreach does; returns where the block starts.
+std::int64_t PlaceBlock(RomImage& out, const char* writer, std::uint32_t uiDataSize,
+                        std::uint32_t blockSize);
+
+// Writes at each of `fields` the 3-byte SNES address of one window of a
+// table at `tableStart`: window i starts i * windowSize bytes into it.
+void WriteWindowAddresses(RomImage& out, std::span<const std::uint32_t> fields,
+                          std::int64_t tableStart, std::uint32_t windowSize);
 
 // Appends the characters of `text`, without terminator.
 void AppendLabel(ByteList& list, const std::string& text);

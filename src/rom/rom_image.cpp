@@ -179,6 +179,44 @@ void WriteText(RomImage& image, const std::string& text) {
   WriteAt(image, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
 }
 
+namespace {
+
+// Runs `access` with the position at `offset`, then puts the position back.
+template <typename Access>
+auto AtOffset(RomImage& image, std::int64_t offset, Access access) {
+  const std::int64_t position = image.position;
+  image.position = offset;
+  const auto result = access();
+  image.position = position;
+  return result;
+}
+
+}  // namespace
+
+std::uint8_t ReadByteAt(RomImage& image, std::int64_t offset) {
+  return AtOffset(image, offset, [&] { return ReadByte(image); });
+}
+
+std::uint16_t ReadWordAt(RomImage& image, std::int64_t offset) {
+  return AtOffset(image, offset, [&] { return ReadWord(image); });
+}
+
+std::uint32_t ReadLongAt(RomImage& image, std::int64_t offset) {
+  return AtOffset(image, offset, [&] { return ReadLong(image); });
+}
+
+void WriteByteAt(RomImage& image, std::int64_t offset, std::uint8_t value) {
+  AtOffset(image, offset, [&] { return (WriteByte(image, value), true); });
+}
+
+void WriteWordAt(RomImage& image, std::int64_t offset, std::uint16_t value) {
+  AtOffset(image, offset, [&] { return (WriteWord(image, value), true); });
+}
+
+void WriteLongAt(RomImage& image, std::int64_t offset, std::uint32_t value) {
+  AtOffset(image, offset, [&] { return (WriteLong(image, value), true); });
+}
+
 void RecordBlock(RomImage& out, BlockKind kind, std::int64_t start, std::int64_t end) {
   out.placedBlocks.push_back({kind, start, end, -1});
 }

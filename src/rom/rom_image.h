@@ -112,6 +112,14 @@ void WriteBytes(RomImage& image, const ByteList& data);
 void WriteBytes(RomImage& image, const std::uint8_t* data, std::size_t count);
 void WriteText(RomImage& image, const std::string& text);  // characters, no terminator
 
+// Reads and writes at `offset` that leave the position where it stands.
+std::uint8_t ReadByteAt(RomImage& image, std::int64_t offset);
+std::uint16_t ReadWordAt(RomImage& image, std::int64_t offset);
+std::uint32_t ReadLongAt(RomImage& image, std::int64_t offset);
+void WriteByteAt(RomImage& image, std::int64_t offset, std::uint8_t value);
+void WriteWordAt(RomImage& image, std::int64_t offset, std::uint16_t value);
+void WriteLongAt(RomImage& image, std::int64_t offset, std::uint32_t value);
+
 // Notes a block written at [start, end) in the relocated area.
 void RecordBlock(RomImage& out, BlockKind kind, std::int64_t start, std::int64_t end);
 void RecordRoomBlock(RomImage& out, BlockKind kind, int room, std::int64_t start, std::int64_t end);

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "rom/rom_image.h"
+
 constexpr std::uint32_t BANK_SIZE = 0x8000;
 
 // Bank 0x80 and above is not folded onto 0x00-0x7F; addresses whose bit 15 is
@@ -13,3 +15,7 @@ std::uint32_t SnesToPc(std::uint32_t address);
 
 // Bank = offset / 0x8000 (no 0x80 bit), address = 0x8000 + offset % 0x8000.
 std::uint32_t PcToSnes(std::uint32_t offset);
+
+// The file offset of the table whose 3-byte SNES address stands at `field`;
+// `what` names the address in messages.
+std::uint32_t TableOffsetAt(RomImage& rom, std::int64_t field, const char* what);

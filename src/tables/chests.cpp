@@ -26,11 +26,6 @@ ByteList BuildChestTable(const RoomSet& rooms) {
   return table;
 }
 
-void WriteAddressField(RomImage& out, std::uint32_t field, std::uint32_t address) {
-  Seek(out, field);
-  WriteLong(out, address);
-}
-
 }  // namespace
 
 void ReadRoomChests(RomImage& rom, RoomSet& rooms) {
@@ -59,21 +54,16 @@ void WriteRoomChests(RomImage& out, const RoomSet& rooms, std::uint32_t reserved
   const ByteList table = BuildChestTable(rooms);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
 
-  AlignTo16(out);
-  Report(out, Format("WriteRoomChests(): uiDataSize = %X\n", uiDataSize));
   const std::uint32_t space = std::max(uiDataSize, reservedSize);
-  EnsureNoBankBreach(out, static_cast<std::uint32_t>(label.size()) + space);
-
-  const std::int64_t blockStart = Tell(out);
+  const std::int64_t blockStart = PlaceBlock(out, "WriteRoomChests", uiDataSize,
+                                             static_cast<std::uint32_t>(label.size()) + space);
   WriteBytes(out, label);
   const std::int64_t tableStart = Tell(out);
   const std::uint32_t address = PcToSnes(static_cast<std::uint32_t>(tableStart));
-  Seek(out, CHEST_COUNT_FIELD);
-  WriteWord(out, static_cast<std::uint16_t>(uiDataSize));
-  WriteAddressField(out, CHEST_TABLE_FIELD, address);
-  WriteAddressField(out, CHEST_TABLE_COPY_FIELD, address);
-  WriteAddressField(out, CHEST_ITEM_FIELD, address + 2);
-  Seek(out, tableStart);
+  WriteWordAt(out, CHEST_COUNT_FIELD, static_cast<std::uint16_t>(uiDataSize));
+  WriteLongAt(out, CHEST_TABLE_FIELD, address);
+  WriteLongAt(out, CHEST_TABLE_COPY_FIELD, address);
+  WriteLongAt(out, CHEST_ITEM_FIELD, address + 2);
   WriteBytes(out, table);
   Seek(out, tableStart + space);
   RecordBlock(out, BlockKind::Chests, blockStart, Tell(out));

@@ -54,18 +54,13 @@ void WriteRoomPits(RomImage& out, const RoomSet& rooms) {
   const ByteList list = PitList(rooms);
   const auto uiDataSize = static_cast<std::uint32_t>(list.size());
 
-  AlignTo16(out);
-  Report(out, Format("WriteRoomPits(): uiDataSize = %X\n", uiDataSize));
-  EnsureNoBankBreach(out, static_cast<std::uint32_t>(label.size()) + uiDataSize);
-
-  const std::int64_t blockStart = Tell(out);
+  const std::int64_t blockStart = PlaceBlock(out, "WriteRoomPits", uiDataSize,
+                                             static_cast<std::uint32_t>(label.size()) + uiDataSize);
   WriteBytes(out, label);
   const std::int64_t listStart = Tell(out);
-  Seek(out, PIT_LAST_INDEX_FIELD);
-  WriteWord(out, static_cast<std::uint16_t>(uiDataSize - 2));  // 0xFFFE for an empty list
-  Seek(out, PIT_LIST_FIELD);
-  WriteLong(out, PcToSnes(static_cast<std::uint32_t>(listStart)));
-  Seek(out, listStart);
+  // 0xFFFE for an empty list
+  WriteWordAt(out, PIT_LAST_INDEX_FIELD, static_cast<std::uint16_t>(uiDataSize - 2));
+  WriteLongAt(out, PIT_LIST_FIELD, PcToSnes(static_cast<std::uint32_t>(listStart)));
   WriteBytes(out, list);
   RecordBlock(out, BlockKind::PitRooms, blockStart, Tell(out));
 }

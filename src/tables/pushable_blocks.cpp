@@ -85,22 +85,13 @@ void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms, std::uint32_t 
   const ByteList table = BuildBlockTable(out, rooms);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
 
-  AlignTo16(out);
-  Report(out, Format("WriteRoomPushableBlocks(): uiDataSize = %X\n", uiDataSize));
   const std::uint32_t space = std::max(uiDataSize, reservedSize);
-  EnsureNoBankBreach(out, static_cast<std::uint32_t>(label.size()) + space);
-
-  const std::int64_t blockStart = Tell(out);
+  const std::int64_t blockStart = PlaceBlock(out, "WriteRoomPushableBlocks", uiDataSize,
+                                             static_cast<std::uint32_t>(label.size()) + space);
   WriteBytes(out, label);
   const std::int64_t tableStart = Tell(out);
-  Seek(out, PUSHABLE_BLOCK_COUNT_FIELD);
-  WriteWord(out, static_cast<std::uint16_t>(uiDataSize));
-  for (std::size_t window = 0; window < PUSHABLE_BLOCK_WINDOW_FIELDS.size(); ++window) {
-    Seek(out, PUSHABLE_BLOCK_WINDOW_FIELDS.at(window));
-    WriteLong(out, PcToSnes(static_cast<std::uint32_t>(tableStart) +
-                            static_cast<std::uint32_t>(window) * PUSHABLE_BLOCK_WINDOW_SIZE));
-  }
-  Seek(out, tableStart);
+  WriteWordAt(out, PUSHABLE_BLOCK_COUNT_FIELD, static_cast<std::uint16_t>(uiDataSize));
+  WriteWindowAddresses(out, PUSHABLE_BLOCK_WINDOW_FIELDS, tableStart, PUSHABLE_BLOCK_WINDOW_SIZE);
   WriteBytes(out, table);
   Seek(out, tableStart + space);
   RecordBlock(out, BlockKind::PushableBlocks, blockStart, Tell(out));

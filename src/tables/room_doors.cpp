@@ -5,11 +5,10 @@
 
 std::optional<std::uint32_t> DoorTableOffset(RomImage& rom) {
   SetReading(rom, "door table code");
-  Seek(rom, DOOR_TABLE_LOADS[1].opcodeOffset + 1);
-  const std::uint32_t tableAddress = ReadLong(rom);
+  const std::uint32_t tableAddress = ReadLongAt(rom, DOOR_TABLE_LOADS[1].opcodeOffset + 1);
   for (const DoorTableLoad& load : DOOR_TABLE_LOADS) {
-    Seek(rom, load.opcodeOffset);
-    if (ReadByte(rom) != LDA_LONG_X_OPCODE || ReadLong(rom) != tableAddress + load.addend) {
+    if (ReadByteAt(rom, load.opcodeOffset) != LDA_LONG_X_OPCODE ||
+        ReadLongAt(rom, load.opcodeOffset + 1) != tableAddress + load.addend) {
       return std::nullopt;
     }
   }
@@ -43,8 +42,6 @@ void WriteRoomDoor(RomImage& out, std::uint32_t tableOffset, int room, std::int6
   if (!data.doorOffset) {
     return;
   }
-  const std::int64_t position = Tell(out);
-  Seek(out, static_cast<std::int64_t>(tableOffset) + 3 * room);
-  WriteLong(out, PcToSnes(static_cast<std::uint32_t>(layerStart + *data.doorOffset)));
-  Seek(out, position);
+  WriteLongAt(out, static_cast<std::int64_t>(tableOffset) + 3 * room,
+              PcToSnes(static_cast<std::uint32_t>(layerStart + *data.doorOffset)));
 }

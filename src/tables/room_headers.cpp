@@ -5,31 +5,21 @@
 
 namespace {
 
-std::uint32_t HeaderOffset(const HeaderPointerTable& table, std::uint16_t entry) {
-  return SnesToPc((static_cast<std::uint32_t>(table.bank) << 16) + entry);
-}
+std::span<const std::uint8_t> HeaderBytes(const RoomData& room) { return room.header; }
 
 }  // namespace
 
 std::uint32_t HeaderTableOffset(RomImage& rom) {
-  SetReading(rom, "room header table address");
-  Seek(rom, HEADER_TABLE_FIELD);
-  return SnesToPc(ReadLong(rom));
+  return TableOffsetAt(rom, HEADER_TABLE_FIELD, "room header table address");
 }
 
 void ReadHeaderPointerTable(RomImage& rom, HeaderPointerTable& table) {
   SetReading(rom, "room header bank");
-  Seek(rom, HEADER_BANK_FIELD);
-  table.bank = ReadByte(rom);
+  table.bank = ReadByteAt(rom, HEADER_BANK_FIELD);
   table.tableAddress = 0;
   SetReading(rom, "room header table address");
-  Seek(rom, HEADER_TABLE_FIELD);
-  table.tableAddress = ReadLong(rom);
-  SetReading(rom, "room header pointer table");
-  Seek(rom, SnesToPc(table.tableAddress));
-  for (int room = 0; room < SHORT_HEADER_TABLE_ENTRIES; ++room) {
-    table.entries[room] = ReadWord(rom);
-  }
+  table.tableAddress = ReadLongAt(rom, HEADER_TABLE_FIELD);
+  ReadTableEntries(rom, table, 0, SHORT_HEADER_TABLE_ENTRIES, "room header pointer table");
   if (IsShortHeaderTable(table)) {
     // Rooms 296 to 319 of a short table share room 295's entry.
     for (int room = SHORT_HEADER_TABLE_ENTRIES; room < ROOM_COUNT; ++room) {
@@ -37,61 +27,29 @@ void ReadHeaderPointerTable(RomImage& rom, HeaderPointerTable& table) {
     }
     return;
   }
-  for (int room = SHORT_HEADER_TABLE_ENTRIES; room < ROOM_COUNT; ++room) {
-    table.entries[room] = ReadWord(rom);
-  }
+  ReadTableEntries(rom, table, SHORT_HEADER_TABLE_ENTRIES, ROOM_COUNT, "room header pointer table");
 }
 
 bool IsShortHeaderTable(const HeaderPointerTable& table) {
-  return static_cast<std::int64_t>(HeaderOffset(table, table.entries[0])) ==
+  return static_cast<std::int64_t>(BankedOffset(table, table.entries[0])) ==
          static_cast<std::int64_t>(SnesToPc(table.tableAddress)) + 2 * SHORT_HEADER_TABLE_ENTRIES;
 }
 
 void ReadRoomHeaders(RomImage& rom, RoomSet& rooms, const HeaderPointerTable& table) {
   for (int room = 0; room < ROOM_COUNT; ++room) {
     SetReading(rom, "header of room", room);
-    Seek(rom, HeaderOffset(table, table.entries[room]));
+    Seek(rom, BankedOffset(table, table.entries[room]));
     ReadBytes(rom, rooms[room].header.data(), rooms[room].header.size());
   }
 }
 
-namespace {
-
-constexpr std::size_t HEADER_FIELD_SIZE = 16;  // the 14 header bytes padded to 16
-constexpr std::uint8_t ZEROS[HEADER_FIELD_SIZE] = {};
-
-}  // namespace
-
 void WriteRoomHeaders(RomImage& out, const RoomSet& rooms) {
-  const std::int64_t start = Tell(out);
   const std::uint32_t tableOffset = HeaderTableOffset(out);
+  const RoomRecords records = SizeRoomRecords(rooms, "Header Room %d", HeaderBytes);
+  const std::uint32_t uiDataSize = records.size;
 
-  std::vector<RoomLabel> labels;
-  labels.reserve(ROOM_COUNT);
-  std::uint32_t uiDataSize = 0;
-  for (int room = 0; room < ROOM_COUNT; ++room) {
-    labels.push_back(FormatRoomLabel("Header Room %d", room));
-    uiDataSize += static_cast<std::uint32_t>(LabelBlockSize(labels.back()) + HEADER_FIELD_SIZE);
-  }
-
-  Seek(out, start);
-  AlignTo16(out);
-  Report(out, Format("WriteRoomHeaders(): uiDataSize = %X\n", uiDataSize));
-  EnsureNoBankBreach(out, uiDataSize);
-
-  const std::int64_t blockStart = Tell(out);
-  Seek(out, HEADER_BANK_FIELD);
-  WriteByte(out, static_cast<std::uint8_t>(blockStart / BANK_SIZE));
-  Seek(out, blockStart);
-  for (int room = 0; room < ROOM_COUNT; ++room) {
-    WriteLabelBlock(out, labels[room]);
-    const std::int64_t fieldStart = Tell(out);
-    Seek(out, tableOffset + 2 * room);
-    WriteWord(out, static_cast<std::uint16_t>(PcToSnes(static_cast<std::uint32_t>(fieldStart))));
-    Seek(out, fieldStart);
-    const auto& header = rooms[room].header;
-    WriteBytes(out, header.data(), header.size());
-    WriteBytes(out, ZEROS, HEADER_FIELD_SIZE - header.size());
-  }
+  const std::int64_t blockStart = PlaceBlock(out, "WriteRoomHeaders", uiDataSize, uiDataSize);
+  WriteByteAt(out, HEADER_BANK_FIELD, static_cast<std::uint8_t>(blockStart / BANK_SIZE));
+  WriteRoomRecords(out, rooms, records, HeaderBytes, tableOffset);
   RecordBlock(out, BlockKind::RoomHeaders, blockStart, Tell(out));
 }

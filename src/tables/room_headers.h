@@ -20,16 +20,13 @@
 
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
+#include "tables/banked_lists.h"
 
 constexpr std::uint32_t HEADER_TABLE_FIELD = 0xB5DD;
 constexpr std::uint32_t HEADER_BANK_FIELD = 0xB5E7;
 constexpr std::uint32_t HEADER_TABLE_SIZE = 2 * ROOM_COUNT;
 
-struct HeaderPointerTable {
-  std::uint8_t bank = 0;
-  std::uint32_t tableAddress = 0;
-  std::array<std::uint16_t, ROOM_COUNT> entries{};
-};
+using HeaderPointerTable = BankedPointerTable;
 
 // A table of 296 entries holds the entries of rooms 0 to 295 only.
 constexpr int SHORT_HEADER_TABLE_ENTRIES = 296;

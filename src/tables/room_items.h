@@ -20,17 +20,14 @@
 
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
+#include "tables/banked_lists.h"
 #include "tables/list_region.h"
 
 constexpr std::uint32_t ITEM_TABLE_FIELD = 0xE6C2;
 constexpr std::uint32_t ITEM_BANK_FIELD = 0xE6C8;
 constexpr std::uint32_t ITEM_TABLE_SIZE = 2 * ROOM_COUNT;
 
-struct ItemPointerTable {
-  std::uint8_t bank = 0;
-  std::uint32_t tableAddress = 0;
-  std::array<std::uint16_t, ROOM_COUNT> entries{};
-};
+using ItemPointerTable = BankedPointerTable;
 
 void ReadItemPointerTable(RomImage& rom, ItemPointerTable& table);
 void ReadRoomItems(RomImage& rom, RoomSet& rooms, const ItemPointerTable& table);

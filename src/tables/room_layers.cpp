@@ -60,16 +60,13 @@ std::uint32_t RoomBlockSize(const RoomData& data) {
 }  // namespace
 
 std::uint32_t LayerTableOffset(RomImage& rom) {
-  SetReading(rom, "layer table address");
-  Seek(rom, LAYER_TABLE_FIELD);
-  return SnesToPc(ReadLong(rom));
+  return TableOffsetAt(rom, LAYER_TABLE_FIELD, "layer table address");
 }
 
 void ReadLayerPointerTable(RomImage& rom, LayerPointerTable& table) {
   table.tableAddress = 0;
   SetReading(rom, "layer table address");
-  Seek(rom, LAYER_TABLE_FIELD);
-  table.tableAddress = ReadLong(rom);
+  table.tableAddress = ReadLongAt(rom, LAYER_TABLE_FIELD);
   SetReading(rom, "layer pointer table");
   Seek(rom, SnesToPc(table.tableAddress));
   for (std::uint32_t& pointer : table.pointers) {
@@ -90,10 +87,8 @@ void ReadRoomLayers(RomImage& rom, RoomSet& rooms, const LayerPointerTable& tabl
 }
 
 void WriteRoomLayers(RomImage& out, const RoomSet& rooms) {
-  const std::int64_t start = Tell(out);
   const std::uint32_t tableOffset = LayerTableOffset(out);
   const std::optional<std::uint32_t> doorTableOffset = DoorTableOffset(out);
-  Seek(out, start);
 
   for (int room = 0; room < ROOM_COUNT; ++room) {
     const RoomData& data = rooms[static_cast<std::size_t>(room)];
@@ -106,9 +101,8 @@ void WriteRoomLayers(RomImage& out, const RoomSet& rooms) {
     AlignTo16(out);
 
     const std::int64_t dataStart = Tell(out);
-    Seek(out, static_cast<std::int64_t>(tableOffset) + 3 * room);
-    WriteLong(out, PcToSnes(static_cast<std::uint32_t>(dataStart)));
-    Seek(out, dataStart);
+    WriteLongAt(out, static_cast<std::int64_t>(tableOffset) + 3 * room,
+                PcToSnes(static_cast<std::uint32_t>(dataStart)));
     if (doorTableOffset) {
       WriteRoomDoor(out, *doorTableOffset, room, dataStart, data);
     }

@@ -5,8 +5,7 @@
 
 std::uint32_t MessageTableOffset(RomImage& rom) {
   SetReading(rom, "message table address");
-  Seek(rom, MESSAGE_TABLE_FIELD);
-  const std::uint32_t address = ReadWord(rom);
+  const std::uint32_t address = ReadWordAt(rom, MESSAGE_TABLE_FIELD);
   return SnesToPc((MESSAGE_TABLE_BANK << 16) + address);
 }
 
@@ -19,26 +18,17 @@ void ReadRoomMessages(RomImage& rom, RoomSet& rooms) {
 }
 
 void WriteRoomMessages(RomImage& out, const RoomSet& rooms) {
-  const std::int64_t start = Tell(out);
   const std::uint32_t tableOffset = MessageTableOffset(out);
-  Seek(out, start);
 
   ByteList block = LabelBlock("Messages");
   AppendLabel(block, FormatLabel("->Look at %X", tableOffset));
   PadTo16(block);
   const auto uiDataSize = static_cast<std::uint32_t>(block.size());
 
-  AlignTo16(out);
-  Report(out, Format("WriteRoomMessages(): uiDataSize = %X\n", uiDataSize));
-  EnsureNoBankBreach(out, uiDataSize);
-
-  const std::int64_t blockStart = Tell(out);
+  const std::int64_t blockStart = PlaceBlock(out, "WriteRoomMessages", uiDataSize, uiDataSize);
   WriteBytes(out, block);
-  const std::int64_t blockEnd = Tell(out);
-  Seek(out, tableOffset);
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    WriteWord(out, rooms[room].message);
+    WriteWordAt(out, tableOffset + 2 * room, rooms[room].message);
   }
-  Seek(out, blockEnd);
-  RecordBlock(out, BlockKind::MessageTableNote, blockStart, blockEnd);
+  RecordBlock(out, BlockKind::MessageTableNote, blockStart, Tell(out));
 }

@@ -56,36 +56,15 @@ void ReadGameForm(RomImage& rom, SpritePointerTable& table) {
   table.tableAddress = ReadWord(rom) + (static_cast<std::uint32_t>(GAME_SPRITE_BANK) << 16);
 }
 
-// The lists are written from the room set with their padding, not copied.
-struct SpriteBlocks {
-  std::vector<RoomLabel> labels;
-  std::uint32_t size = FIXED_BLOCK_SIZE;
-};
+constexpr const char* SPRITE_LABEL_FORMAT = "Sprites Room %d";
 
-std::size_t PaddingTo16(std::size_t size) { return (16 - size % 16) % 16; }
-
-RoomLabel SpriteLabel(int room) { return FormatRoomLabel("Sprites Room %d", room); }
-
-SpriteBlocks BuildSpriteBlocks(const RoomSet& rooms) {
-  SpriteBlocks blocks;
-  blocks.labels.reserve(ROOM_COUNT);
-  for (int room = 0; room < ROOM_COUNT; ++room) {
-    blocks.labels.push_back(SpriteLabel(room));
-    const std::size_t list = rooms[room].spriteData.size();
-    blocks.size +=
-        static_cast<std::uint32_t>(LabelBlockSize(blocks.labels.back()) + list + PaddingTo16(list));
-  }
-  return blocks;
-}
+std::span<const std::uint8_t> SpriteBytes(const RoomData& room) { return room.spriteData; }
 
 // Aligns, reports and keeps the block in one bank that the game's sprite code
 // can use; returns the block's start.
 std::int64_t PlaceSpriteBlock(RomImage& out, std::uint32_t uiDataSize) {
-  AlignTo16(out);
-  const std::int64_t aligned = Tell(out);
-  Report(out, Format("WriteRoomSprites(): uiDataSize = %X\n", uiDataSize));
-  EnsureNoBankBreach(out, uiDataSize);
-  if (Tell(out) >= SPRITE_BLOCK_LIMIT) {
+  const std::int64_t aligned = (Tell(out) + 15) / 16 * 16;
+  if (PlaceBlock(out, "WriteRoomSprites", uiDataSize, uiDataSize) >= SPRITE_BLOCK_LIMIT) {
     const std::int64_t available = aligned < SPRITE_BLOCK_LIMIT ? SPRITE_BLOCK_LIMIT - aligned : 0;
     StopRun(
         Format("The sprite lists need 0x%X bytes but bank 0x3F has 0x%llX bytes left; the "
@@ -99,25 +78,6 @@ std::int64_t PlaceSpriteBlock(RomImage& out, std::uint32_t uiDataSize) {
 void WriteStreamedLabel(RomImage& out, const char* text) {
   WriteText(out, text);
   AlignTo16(out);
-}
-
-// Writes every room's label and list padded to 16, with its table entry;
-// returns where the last room's list begins.
-std::int64_t WriteRoomLists(RomImage& out, const RoomSet& rooms, const SpriteBlocks& blocks,
-                            std::int64_t table) {
-  static constexpr std::uint8_t ZEROS[16] = {};
-  std::int64_t list = Tell(out);
-  for (int room = 0; room < ROOM_COUNT; ++room) {
-    WriteLabelBlock(out, blocks.labels.at(room));
-    list = Tell(out);
-    Seek(out, table + 2 * room);
-    WriteWord(out, Low16(SnesOf(list)));
-    Seek(out, list);
-    const ByteList& data = rooms[room].spriteData;
-    WriteBytes(out, data);
-    WriteBytes(out, ZEROS, PaddingTo16(data.size()));
-  }
-  return list;
 }
 
 void WriteLoader(RomImage& out, std::uint8_t bank, std::int64_t table) {
@@ -246,9 +206,10 @@ void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& ta
 }
 
 void WriteRoomSprites(RomImage& out, const RoomSet& rooms) {
-  const SpriteBlocks blocks = BuildSpriteBlocks(rooms);
+  // The lists are written from the room set with their padding, not copied.
+  const RoomRecords records = SizeRoomRecords(rooms, SPRITE_LABEL_FORMAT, SpriteBytes);
   SetReading(out, "sprite block");
-  const std::int64_t start = PlaceSpriteBlock(out, blocks.size);
+  const std::int64_t start = PlaceSpriteBlock(out, FIXED_BLOCK_SIZE + records.size);
 
   WriteStreamedLabel(out, TABLE_LABEL);
   const std::int64_t table = Tell(out);
@@ -256,7 +217,7 @@ void WriteRoomSprites(RomImage& out, const RoomSet& rooms) {
   RecordBlock(out, BlockKind::SpritePointerTable, start, Tell(out));
 
   const std::int64_t listsStart = Tell(out);
-  const std::int64_t lastList = WriteRoomLists(out, rooms, blocks, table);
+  const std::int64_t lastList = WriteRoomRecords(out, rooms, records, SpriteBytes, table);
   AlignTo16(out);
   RecordBlock(out, BlockKind::SpriteLists, listsStart, Tell(out));
 
@@ -277,10 +238,8 @@ void WriteRoomSprites(RomImage& out, const RoomSet& rooms) {
 }
 
 std::int64_t SpriteListRoom(std::int64_t from) {
-  std::int64_t room = SPRITE_BLOCK_LIMIT - (from + 15) / 16 * 16 - FIXED_BLOCK_SIZE;
-  for (int index = 0; index < ROOM_COUNT; ++index) {
-    room -= static_cast<std::int64_t>(LabelBlockSize(SpriteLabel(index)));
-  }
+  const std::int64_t room = SPRITE_BLOCK_LIMIT - (from + 15) / 16 * 16 - FIXED_BLOCK_SIZE -
+                            AllLabelsSize(SPRITE_LABEL_FORMAT);
   return std::max<std::int64_t>(room, 0);  // none when the block cannot start there
 }
 

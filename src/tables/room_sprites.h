@@ -41,6 +41,7 @@
 
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
+#include "tables/banked_lists.h"
 #include "tables/list_region.h"
 
 constexpr std::uint32_t SPRITE_CODE_FIELD = 0x4C296;
@@ -74,11 +75,7 @@ constexpr int DEATH_MASK_COUNT = 16;
 // The whole sprite block must end at or below this offset (end of bank 0x3F).
 constexpr std::int64_t SPRITE_BLOCK_LIMIT = 0x200000;
 
-struct SpritePointerTable {
-  std::uint8_t bank = 0;
-  std::uint32_t tableAddress = 0;  // 24-bit SNES address
-  std::array<std::uint16_t, ROOM_COUNT> entries{};
-};
+using SpritePointerTable = BankedPointerTable;
 
 // Prints the loader's values when the ROM calls this tool's loader.
 void ReadSpritePointerTable(RomImage& rom, SpritePointerTable& table);

@@ -120,21 +120,12 @@ void WriteRoomTorches(RomImage& out, const RoomSet& rooms) {
   const ByteList table = BuildTorchTable(out, rooms, TORCH_TABLE_LIMIT);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
 
-  AlignTo16(out);
-  Report(out, Format("WriteRoomTorches(): uiDataSize = %X\n", uiDataSize));
-  EnsureNoBankBreach(out, static_cast<std::uint32_t>(label.size()) + uiDataSize);
-
-  const std::int64_t blockStart = Tell(out);
+  const std::int64_t blockStart = PlaceBlock(out, "WriteRoomTorches", uiDataSize,
+                                             static_cast<std::uint32_t>(label.size()) + uiDataSize);
   WriteBytes(out, label);
   const std::int64_t tableStart = Tell(out);
-  Seek(out, TORCH_COUNT_FIELD);
-  WriteWord(out, static_cast<std::uint16_t>(uiDataSize));
-  for (std::size_t window = 0; window < TORCH_WINDOW_FIELDS.size(); ++window) {
-    Seek(out, TORCH_WINDOW_FIELDS.at(window));
-    WriteLong(out, PcToSnes(static_cast<std::uint32_t>(tableStart) +
-                            static_cast<std::uint32_t>(window) * TORCH_WINDOW_SIZE));
-  }
-  Seek(out, tableStart);
+  WriteWordAt(out, TORCH_COUNT_FIELD, static_cast<std::uint16_t>(uiDataSize));
+  WriteWindowAddresses(out, TORCH_WINDOW_FIELDS, tableStart, TORCH_WINDOW_SIZE);
   WriteBytes(out, table);
   RecordBlock(out, BlockKind::Torches, blockStart, Tell(out));
 }
