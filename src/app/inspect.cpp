@@ -108,30 +108,8 @@ std::vector<int> RoomsToShow(const RoomList* rooms) {
   return {chosen.begin(), chosen.end()};
 }
 
-std::uint16_t WordAt(RomImage& rom, std::int64_t offset, const char* what) {
-  SetReading(rom, what);
-  Seek(rom, offset);
-  return ReadWord(rom);
-}
-
-std::uint32_t LongAt(RomImage& rom, std::int64_t offset, const char* what) {
-  SetReading(rom, what);
-  Seek(rom, offset);
-  return ReadLong(rom);
-}
-
-bool HoldsAt(const RomImage& rom, std::int64_t offset, const std::uint8_t* bytes,
-             std::size_t count) {
-  if (offset < 0 || offset + static_cast<std::int64_t>(count) > ImageSize(rom)) {
-    return false;
-  }
-  return std::equal(bytes, bytes + count, rom.bytes.begin() + offset);
-}
-
 bool CallsLoader(RomImage& rom) {
-  SetReading(rom, "sprite table code");
-  Seek(rom, SPRITE_CODE_FIELD);
-  return ReadByte(rom) == JSL_OPCODE;
+  return ReadByteAt(rom, SPRITE_CODE_FIELD, "sprite table code") == JSL_OPCODE;
 }
 
 // A run of bytes that one of the ROM's tables or pointers leads to.
@@ -162,14 +140,14 @@ void AddSpriteExtents(RomImage& rom, const RomTables& tables, std::vector<Extent
                      OffsetOf(tables.sprites.tableAddress) + 2 * ROOM_COUNT});
   if (CallsLoader(rom)) {
     const std::int64_t loader =
-        OffsetOf(LongAt(rom, SPRITE_CODE_FIELD + 1, "sprite pointer loader address"));
+        OffsetOf(ReadLongAt(rom, SPRITE_CODE_FIELD + 1, "sprite pointer loader address"));
     extents.push_back(
         {"sprite pointer loader", loader, loader + static_cast<std::int64_t>(SPRITE_LOADER_SIZE)});
   }
-  if (HoldsAt(rom, DEATH_MASK_CODE, DEATH_MASK_SIGNATURE.data(), DEATH_MASK_SIGNATURE.size()) &&
+  if (HoldsAt(rom, DEATH_MASK_CODE, DEATH_MASK_SIGNATURE) &&
       DEATH_MASK_OPERAND + 2 <= ImageSize(rom)) {
     const std::int64_t masks = BankedOffset(
-        tables.sprites.bank, WordAt(rom, DEATH_MASK_OPERAND, "enemy death check operand"));
+        tables.sprites.bank, ReadWordAt(rom, DEATH_MASK_OPERAND, "enemy death check operand"));
     extents.push_back({"slot death masks", masks, masks + 2 * DEATH_MASK_COUNT});
   }
 }
@@ -178,7 +156,7 @@ void AddWindowExtents(RomImage& rom, const char* what, std::uint32_t size,
                       const std::uint32_t* windowFields, std::size_t windowCount,
                       std::uint32_t windowSize, std::vector<Extent>& extents) {
   for (std::size_t window = 0; window < windowCount && window * windowSize < size; ++window) {
-    const std::int64_t start = OffsetOf(LongAt(rom, windowFields[window], what));
+    const std::int64_t start = OffsetOf(ReadLongAt(rom, windowFields[window], what));
     const std::int64_t bytes = std::min<std::int64_t>(windowSize, size - window * windowSize);
     extents.push_back({what, start, start + bytes});
   }
@@ -202,23 +180,24 @@ void AddGameTableExtents(RomImage& rom, const RomTables& tables, std::vector<Ext
 
 void AddRoomTableExtents(RomImage& rom, std::vector<Extent>& extents) {
   const std::uint32_t torchBytes = std::min<std::uint32_t>(
-      WordAt(rom, TORCH_COUNT_FIELD, "torch table count"), TORCH_TABLE_LIMIT);
+      ReadWordAt(rom, TORCH_COUNT_FIELD, "torch table count"), TORCH_TABLE_LIMIT);
   AddWindowExtents(rom, "torch table", torchBytes, TORCH_WINDOW_FIELDS.data(),
                    TORCH_WINDOW_FIELDS.size(), TORCH_WINDOW_SIZE, extents);
-  const std::uint32_t blockBytes = std::min<std::uint32_t>(
-      WordAt(rom, PUSHABLE_BLOCK_COUNT_FIELD, "pushable block count"), PUSHABLE_BLOCK_TABLE_LIMIT);
+  const std::uint32_t blockBytes =
+      std::min<std::uint32_t>(ReadWordAt(rom, PUSHABLE_BLOCK_COUNT_FIELD, "pushable block count"),
+                              PUSHABLE_BLOCK_TABLE_LIMIT);
   AddWindowExtents(rom, "pushable block table", blockBytes, PUSHABLE_BLOCK_WINDOW_FIELDS.data(),
                    PUSHABLE_BLOCK_WINDOW_FIELDS.size(), PUSHABLE_BLOCK_WINDOW_SIZE, extents);
 
-  const std::int64_t chestBytes = WordAt(rom, CHEST_COUNT_FIELD, "chest count");
-  const std::int64_t chests = OffsetOf(LongAt(rom, CHEST_TABLE_FIELD, "chest table address"));
+  const std::int64_t chestBytes = ReadWordAt(rom, CHEST_COUNT_FIELD, "chest count");
+  const std::int64_t chests = OffsetOf(ReadLongAt(rom, CHEST_TABLE_FIELD, "chest table address"));
   const std::int64_t chestEntries = (chestBytes + CHEST_ENTRY_SIZE - 1) / CHEST_ENTRY_SIZE;
   extents.push_back({"chest table", chests, chests + chestEntries * CHEST_ENTRY_SIZE});
 
   const std::int64_t pitBytes =
-      PitListSize(WordAt(rom, PIT_LAST_INDEX_FIELD, "pit room list last index"));
+      PitListSize(ReadWordAt(rom, PIT_LAST_INDEX_FIELD, "pit room list last index"));
   if (pitBytes > 0) {
-    const std::int64_t pits = OffsetOf(LongAt(rom, PIT_LIST_FIELD, "pit room list address"));
+    const std::int64_t pits = OffsetOf(ReadLongAt(rom, PIT_LIST_FIELD, "pit room list address"));
     extents.push_back({"pit room list", pits, pits + pitBytes});
   }
 }
@@ -270,7 +249,7 @@ std::string SpriteTableLine(RomImage& rom, const RomTables& tables) {
                               tables.sprites.bank));
   }
   const long long loader =
-      OffsetOf(LongAt(rom, SPRITE_CODE_FIELD + 1, "sprite pointer loader address"));
+      OffsetOf(ReadLongAt(rom, SPRITE_CODE_FIELD + 1, "sprite pointer loader address"));
   return SummaryLine("Sprite table", Format("written by this tool: loader at 0x%06llX, table at "
                                             "0x%06llX, lists in bank %02X",
                                             loader, table, tables.sprites.bank));

@@ -107,6 +107,13 @@ std::int64_t FindEndPair(const RomImage& image, std::int64_t from, std::int64_t 
   return to;
 }
 
+bool HoldsAt(const RomImage& image, std::int64_t offset, std::span<const std::uint8_t> bytes) {
+  if (offset < 0 || offset + static_cast<std::int64_t>(bytes.size()) > ImageSize(image)) {
+    return false;
+  }
+  return std::equal(bytes.begin(), bytes.end(), image.bytes.begin() + offset);
+}
+
 void AppendImageBytes(ByteList& list, const RomImage& image, std::int64_t start, std::int64_t end) {
   const std::size_t used = list.size();
   const auto count = static_cast<std::size_t>(end - start);
@@ -203,6 +210,21 @@ std::uint16_t ReadWordAt(RomImage& image, std::int64_t offset) {
 
 std::uint32_t ReadLongAt(RomImage& image, std::int64_t offset) {
   return AtOffset(image, offset, [&] { return ReadLong(image); });
+}
+
+std::uint8_t ReadByteAt(RomImage& image, std::int64_t offset, const char* what) {
+  SetReading(image, what);
+  return ReadByteAt(image, offset);
+}
+
+std::uint16_t ReadWordAt(RomImage& image, std::int64_t offset, const char* what) {
+  SetReading(image, what);
+  return ReadWordAt(image, offset);
+}
+
+std::uint32_t ReadLongAt(RomImage& image, std::int64_t offset, const char* what) {
+  SetReading(image, what);
+  return ReadLongAt(image, offset);
 }
 
 void WriteByteAt(RomImage& image, std::int64_t offset, std::uint8_t value) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,9 @@ std::int64_t ImageSize(const RomImage& image);
 // the image.
 std::int64_t FindEndPair(const RomImage& image, std::int64_t from, std::int64_t to);
 
+// Whether the image holds `bytes` at `offset`; false where they would lie outside it.
+bool HoldsAt(const RomImage& image, std::int64_t offset, std::span<const std::uint8_t> bytes);
+
 // Appends the image's bytes [start, end), which the caller has checked, to `list`.
 void AppendImageBytes(ByteList& list, const RomImage& image, std::int64_t start, std::int64_t end);
 
@@ -116,6 +120,10 @@ void WriteText(RomImage& image, const std::string& text);  // characters, no ter
 std::uint8_t ReadByteAt(RomImage& image, std::int64_t offset);
 std::uint16_t ReadWordAt(RomImage& image, std::int64_t offset);
 std::uint32_t ReadLongAt(RomImage& image, std::int64_t offset);
+// The same, naming what is read (SetReading) first.
+std::uint8_t ReadByteAt(RomImage& image, std::int64_t offset, const char* what);
+std::uint16_t ReadWordAt(RomImage& image, std::int64_t offset, const char* what);
+std::uint32_t ReadLongAt(RomImage& image, std::int64_t offset, const char* what);
 void WriteByteAt(RomImage& image, std::int64_t offset, std::uint8_t value);
 void WriteWordAt(RomImage& image, std::int64_t offset, std::uint16_t value);
 void WriteLongAt(RomImage& image, std::int64_t offset, std::uint32_t value);

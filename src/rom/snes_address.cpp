@@ -9,6 +9,5 @@ std::uint32_t PcToSnes(std::uint32_t offset) {
 }
 
 std::uint32_t TableOffsetAt(RomImage& rom, std::int64_t field, const char* what) {
-  SetReading(rom, what);
-  return SnesToPc(ReadLongAt(rom, field));
+  return SnesToPc(ReadLongAt(rom, field, what));
 }

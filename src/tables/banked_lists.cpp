@@ -17,6 +17,14 @@ RoomLabel LabelOf(const char* labelFormat, int room) {
 
 }  // namespace
 
+void ReadBankedTable(RomImage& rom, const BankedTableFields& fields, int entries,
+                     BankedPointerTable& table) {
+  table.bank = ReadByteAt(rom, fields.bankField, fields.bankName);
+  table.tableAddress = 0;
+  table.tableAddress = ReadLongAt(rom, fields.addressField, fields.addressName);
+  ReadTableEntries(rom, table, 0, entries, fields.tableName);
+}
+
 std::uint32_t BankedOffset(const BankedPointerTable& table, std::uint16_t entry) {
   return SnesToPc((static_cast<std::uint32_t>(table.bank) << 16) + entry);
 }

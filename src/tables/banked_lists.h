@@ -23,6 +23,20 @@ struct BankedPointerTable {
   std::array<std::uint16_t, ROOM_COUNT> entries{};
 };
 
+// Where a table's bank byte and 3-byte SNES address stand, with their names
+// and the table's in messages.
+struct BankedTableFields {
+  std::int64_t bankField;
+  const char* bankName;
+  std::int64_t addressField;
+  const char* addressName;
+  const char* tableName;
+};
+
+// Reads the bank byte, the table's address and entries [0, entries).
+void ReadBankedTable(RomImage& rom, const BankedTableFields& fields, int entries,
+                     BankedPointerTable& table);
+
 // The file offset of the data that `entry` points at.
 std::uint32_t BankedOffset(const BankedPointerTable& table, std::uint16_t entry);
 

@@ -29,12 +29,8 @@ ByteList BuildChestTable(const RoomSet& rooms) {
 }  // namespace
 
 void ReadRoomChests(RomImage& rom, RoomSet& rooms) {
-  SetReading(rom, "chest count");
-  Seek(rom, CHEST_COUNT_FIELD);
-  const std::uint16_t count = ReadWord(rom);
-  SetReading(rom, "chest table address");
-  Seek(rom, CHEST_TABLE_FIELD);
-  Seek(rom, SnesToPc(ReadLong(rom)));
+  const std::uint16_t count = ReadWordAt(rom, CHEST_COUNT_FIELD, "chest count");
+  Seek(rom, SnesToPc(ReadLongAt(rom, CHEST_TABLE_FIELD, "chest table address")));
   for (std::uint32_t index = 0; index < count; index += CHEST_ENTRY_SIZE) {
     SetReading(rom, "chest table entry at byte", index);
     const std::uint16_t roomWord = ReadWord(rom);

@@ -29,15 +29,11 @@ void ReadRoomPits(RomImage& rom, RoomSet& rooms) {
   for (RoomData& room : rooms.rooms) {
     room.hasPit = 0;
   }
-  SetReading(rom, "pit room list last index");
-  Seek(rom, PIT_LAST_INDEX_FIELD);
-  const std::uint16_t lastIndex = ReadWord(rom);
+  const std::uint16_t lastIndex = ReadWordAt(rom, PIT_LAST_INDEX_FIELD, "pit room list last index");
   if (lastIndex >= EMPTY_LIST_INDEXES) {
     return;
   }
-  SetReading(rom, "pit room list address");
-  Seek(rom, PIT_LIST_FIELD);
-  const std::uint32_t listAddress = ReadLong(rom);
+  const std::uint32_t listAddress = ReadLongAt(rom, PIT_LIST_FIELD, "pit room list address");
 
   SetReading(rom, "pit room list");
   Seek(rom, SnesToPc(listAddress));

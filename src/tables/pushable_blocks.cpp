@@ -69,9 +69,9 @@ std::vector<int> RoomsLeftOutOfPushableBlockTable(const RoomSet& rooms) {
 }
 
 void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms) {
-  SetReading(rom, "pushable block count");
-  Seek(rom, PUSHABLE_BLOCK_COUNT_FIELD);
-  const std::uint32_t end = std::min<std::uint32_t>(ReadWord(rom), PUSHABLE_BLOCK_TABLE_LIMIT);
+  const std::uint32_t end =
+      std::min<std::uint32_t>(ReadWordAt(rom, PUSHABLE_BLOCK_COUNT_FIELD, "pushable block count"),
+                              PUSHABLE_BLOCK_TABLE_LIMIT);
   for (std::size_t window = 0; window < PUSHABLE_BLOCK_WINDOW_FIELDS.size(); ++window) {
     if (window * PUSHABLE_BLOCK_WINDOW_SIZE >= end) {
       break;

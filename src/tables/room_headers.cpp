@@ -5,6 +5,10 @@
 
 namespace {
 
+constexpr BankedTableFields HEADER_TABLE_FIELDS = {HEADER_BANK_FIELD, "room header bank",
+                                                   HEADER_TABLE_FIELD, "room header table address",
+                                                   "room header pointer table"};
+
 std::span<const std::uint8_t> HeaderBytes(const RoomData& room) { return room.header; }
 
 }  // namespace
@@ -14,12 +18,7 @@ std::uint32_t HeaderTableOffset(RomImage& rom) {
 }
 
 void ReadHeaderPointerTable(RomImage& rom, HeaderPointerTable& table) {
-  SetReading(rom, "room header bank");
-  table.bank = ReadByteAt(rom, HEADER_BANK_FIELD);
-  table.tableAddress = 0;
-  SetReading(rom, "room header table address");
-  table.tableAddress = ReadLongAt(rom, HEADER_TABLE_FIELD);
-  ReadTableEntries(rom, table, 0, SHORT_HEADER_TABLE_ENTRIES, "room header pointer table");
+  ReadBankedTable(rom, HEADER_TABLE_FIELDS, SHORT_HEADER_TABLE_ENTRIES, table);
   if (IsShortHeaderTable(table)) {
     // Rooms 296 to 319 of a short table share room 295's entry.
     for (int room = SHORT_HEADER_TABLE_ENTRIES; room < ROOM_COUNT; ++room) {
@@ -27,7 +26,8 @@ void ReadHeaderPointerTable(RomImage& rom, HeaderPointerTable& table) {
     }
     return;
   }
-  ReadTableEntries(rom, table, SHORT_HEADER_TABLE_ENTRIES, ROOM_COUNT, "room header pointer table");
+  ReadTableEntries(rom, table, SHORT_HEADER_TABLE_ENTRIES, ROOM_COUNT,
+                   HEADER_TABLE_FIELDS.tableName);
 }
 
 bool IsShortHeaderTable(const HeaderPointerTable& table) {

@@ -10,6 +10,9 @@ namespace {
 
 constexpr int ITEM_BYTE_BUDGET = 32768;
 
+constexpr BankedTableFields ITEM_TABLE_FIELDS = {ITEM_BANK_FIELD, "item bank", ITEM_TABLE_FIELD,
+                                                 "item table address", "item pointer table"};
+
 constexpr const char* ITEM_LABEL_FORMAT = "Items Room %d";
 
 std::span<const std::uint8_t> ItemBytes(const RoomData& room) { return room.itemData; }
@@ -45,12 +48,7 @@ std::uint32_t ItemTableOffset(RomImage& rom) {
 }
 
 void ReadItemPointerTable(RomImage& rom, ItemPointerTable& table) {
-  SetReading(rom, "item bank");
-  table.bank = ReadByteAt(rom, ITEM_BANK_FIELD);
-  table.tableAddress = 0;
-  SetReading(rom, "item table address");
-  table.tableAddress = ReadLongAt(rom, ITEM_TABLE_FIELD);
-  ReadTableEntries(rom, table, 0, ROOM_COUNT, "item pointer table");
+  ReadBankedTable(rom, ITEM_TABLE_FIELDS, ROOM_COUNT, table);
 }
 
 void ReadRoomItems(RomImage& rom, RoomSet& rooms, const ItemPointerTable& table) {
@@ -79,10 +77,9 @@ void WriteRoomItems(RomImage& out, const RoomSet& rooms) {
 // table's address, so the lists stay in that bank and the bank byte stays.
 
 void RefuseItemBankApartFromTable(RomImage& rom) {
-  SetReading(rom, "item bank");
-  const std::uint8_t bank = ReadByteAt(rom, ITEM_BANK_FIELD);
-  SetReading(rom, "item table address");
-  const auto tableBank = static_cast<std::uint8_t>(ReadLongAt(rom, ITEM_TABLE_FIELD) >> 16);
+  const std::uint8_t bank = ReadByteAt(rom, ITEM_BANK_FIELD, "item bank");
+  const auto tableBank =
+      static_cast<std::uint8_t>(ReadLongAt(rom, ITEM_TABLE_FIELD, "item table address") >> 16);
   if (bank != tableBank) {
     StopRun(
         Format("%s: the item lists' bank byte at offset 0x%X holds 0x%02X, but the item "

@@ -65,8 +65,7 @@ std::uint32_t LayerTableOffset(RomImage& rom) {
 
 void ReadLayerPointerTable(RomImage& rom, LayerPointerTable& table) {
   table.tableAddress = 0;
-  SetReading(rom, "layer table address");
-  table.tableAddress = ReadLongAt(rom, LAYER_TABLE_FIELD);
+  table.tableAddress = ReadLongAt(rom, LAYER_TABLE_FIELD, "layer table address");
   SetReading(rom, "layer pointer table");
   Seek(rom, SnesToPc(table.tableAddress));
   for (std::uint32_t& pointer : table.pointers) {

@@ -4,8 +4,7 @@
 #include "rom/snes_address.h"
 
 std::uint32_t MessageTableOffset(RomImage& rom) {
-  SetReading(rom, "message table address");
-  const std::uint32_t address = ReadWordAt(rom, MESSAGE_TABLE_FIELD);
+  const std::uint32_t address = ReadWordAt(rom, MESSAGE_TABLE_FIELD, "message table address");
   return SnesToPc((MESSAGE_TABLE_BANK << 16) + address);
 }
 

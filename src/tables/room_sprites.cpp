@@ -31,29 +31,24 @@ std::int64_t OffsetOf(std::uint32_t address) {
 }
 
 std::int64_t LoaderOffset(RomImage& rom) {
-  SetReading(rom, "sprite pointer loader address");
-  Seek(rom, SPRITE_CODE_FIELD + 1);
-  return OffsetOf(ReadLong(rom));
+  return OffsetOf(ReadLongAt(rom, SPRITE_CODE_FIELD + 1, "sprite pointer loader address"));
 }
 
 void ReadLoaderForm(RomImage& rom, SpritePointerTable& table) {
-  SetReading(rom, "sprite pointer loader address");
-  const std::uint32_t uiJumpTarget = ReadLong(rom);
-  SetReading(rom, "sprite pointer loader");
-  Seek(rom, OffsetOf(uiJumpTarget) + SPRITE_LOADER_BANK_BYTE);
-  table.bank = ReadByte(rom);
-  Seek(rom, OffsetOf(uiJumpTarget) + SPRITE_LOADER_TABLE_BYTE);
+  const std::uint32_t uiJumpTarget =
+      ReadLongAt(rom, SPRITE_CODE_FIELD + 1, "sprite pointer loader address");
+  const std::int64_t loader = OffsetOf(uiJumpTarget);
+  table.bank = ReadByteAt(rom, loader + SPRITE_LOADER_BANK_BYTE, "sprite pointer loader");
   const std::uint32_t uiBank = table.bank;
-  table.tableAddress = ReadWord(rom) + (uiBank << 16);
+  table.tableAddress = ReadWordAt(rom, loader + SPRITE_LOADER_TABLE_BYTE) + (uiBank << 16);
   Report(rom, Format("uiJumpTarget: %X, uiBank: %X, uiBank<<16: %X, uiPointerTablePointer: %X\n",
                      uiJumpTarget, uiBank, uiBank << 16, table.tableAddress));
 }
 
 void ReadGameForm(RomImage& rom, SpritePointerTable& table) {
-  SetReading(rom, "sprite table address");
-  Seek(rom, GAME_SPRITE_TABLE_FIELD);
   table.bank = GAME_SPRITE_BANK;
-  table.tableAddress = ReadWord(rom) + (static_cast<std::uint32_t>(GAME_SPRITE_BANK) << 16);
+  table.tableAddress = ReadWordAt(rom, GAME_SPRITE_TABLE_FIELD, "sprite table address") +
+                       (static_cast<std::uint32_t>(GAME_SPRITE_BANK) << 16);
 }
 
 constexpr const char* SPRITE_LABEL_FORMAT = "Sprites Room %d";
@@ -90,11 +85,8 @@ void WriteLoader(RomImage& out, std::uint8_t bank, std::int64_t table) {
 }
 
 void CallLoaderFromGame(RomImage& out, std::int64_t loader) {
-  const std::int64_t end = Tell(out);
-  Seek(out, SPRITE_CODE_FIELD);
-  WriteByte(out, JSL_OPCODE);
-  WriteLong(out, SnesOf(loader));
-  Seek(out, end);
+  WriteByteAt(out, SPRITE_CODE_FIELD, JSL_OPCODE);
+  WriteLongAt(out, SPRITE_CODE_FIELD + 1, SnesOf(loader));
 }
 
 void WriteDeathMasks(RomImage& out) {
@@ -103,29 +95,13 @@ void WriteDeathMasks(RomImage& out) {
   }
 }
 
-bool HoldsBytes(RomImage& image, std::int64_t offset, const std::array<std::uint8_t, 5>& bytes) {
-  if (offset + static_cast<std::int64_t>(bytes.size()) > ImageSize(image)) {
-    return false;
-  }
-  Seek(image, offset);
-  for (const std::uint8_t byte : bytes) {
-    if (ReadByte(image) != byte) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // The game's enemy-death check reads the bit masks through the data bank that
 // the loader set, so its operand must name the masks in the sprite block.
 void PointDeathCheckAtMasks(RomImage& out, std::int64_t masks) {
-  const std::int64_t end = Tell(out);
   SetReading(out, "enemy death check code");
-  if (HoldsBytes(out, DEATH_MASK_CODE, DEATH_MASK_SIGNATURE)) {
-    Seek(out, DEATH_MASK_OPERAND);
-    WriteWord(out, Low16(SnesOf(masks)));
+  if (HoldsAt(out, DEATH_MASK_CODE, DEATH_MASK_SIGNATURE)) {
+    WriteWordAt(out, DEATH_MASK_OPERAND, Low16(SnesOf(masks)));
   }
-  Seek(out, end);
 }
 
 [[noreturn]] void RefuseSpriteCode(const RomImage& rom, std::int64_t offset, std::uint8_t found,
@@ -180,18 +156,12 @@ std::int64_t SpriteListEnd(const RomImage& rom, std::int64_t start) {
 
 void ReadSpritePointerTable(RomImage& rom, SpritePointerTable& table) {
   table = SpritePointerTable{};
-  SetReading(rom, "sprite table code");
-  Seek(rom, SPRITE_CODE_FIELD);
-  if (ReadByte(rom) == JSL_OPCODE) {
+  if (ReadByteAt(rom, SPRITE_CODE_FIELD, "sprite table code") == JSL_OPCODE) {
     ReadLoaderForm(rom, table);
   } else {
     ReadGameForm(rom, table);
   }
-  SetReading(rom, "sprite pointer table");
-  Seek(rom, OffsetOf(table.tableAddress));
-  for (std::uint16_t& entry : table.entries) {
-    entry = ReadWord(rom);
-  }
+  ReadTableEntries(rom, table, 0, ROOM_COUNT, "sprite pointer table");
 }
 
 void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& table) {
@@ -244,9 +214,7 @@ std::int64_t SpriteListRoom(std::int64_t from) {
 }
 
 void CheckSpriteCode(RomImage& rom) {
-  SetReading(rom, "sprite table code");
-  Seek(rom, SPRITE_CODE_FIELD);
-  const std::uint8_t first = ReadByte(rom);
+  const std::uint8_t first = ReadByteAt(rom, SPRITE_CODE_FIELD, "sprite table code");
   if (first == JSL_OPCODE) {
     CheckLoader(rom);
     return;
@@ -255,7 +223,7 @@ void CheckSpriteCode(RomImage& rom) {
     RefuseSpriteCode(rom, SPRITE_CODE_FIELD, first,
                      "the game has 0xA8 or this tool's loader call has 0x22");
   }
-  const std::uint8_t second = ReadByte(rom);
+  const std::uint8_t second = ReadByteAt(rom, SPRITE_CODE_FIELD + 1);
   if (second != LDA_ABSOLUTE_Y_OPCODE) {
     RefuseSpriteCode(rom, SPRITE_CODE_FIELD + 1, second, "the game has 0xB9");
   }
@@ -265,15 +233,12 @@ void CheckSpriteCode(RomImage& rom) {
 // the lists stay in bank 0x09, where the dungeon editors read them too.
 
 std::int64_t GameSpriteTableOffset(RomImage& rom) {
-  SetReading(rom, "sprite table address");
-  Seek(rom, GAME_SPRITE_TABLE_FIELD);
-  return OffsetOf(ReadWord(rom) + (static_cast<std::uint32_t>(GAME_SPRITE_BANK) << 16));
+  return OffsetOf(ReadWordAt(rom, GAME_SPRITE_TABLE_FIELD, "sprite table address") +
+                  (static_cast<std::uint32_t>(GAME_SPRITE_BANK) << 16));
 }
 
 void RefuseSpriteLoader(RomImage& rom) {
-  SetReading(rom, "sprite table code");
-  Seek(rom, SPRITE_CODE_FIELD);
-  if (ReadByte(rom) == JSL_OPCODE) {
+  if (ReadByteAt(rom, SPRITE_CODE_FIELD, "sprite table code") == JSL_OPCODE) {
     StopRun(
         Format("%s: the sprite lookup at offset 0x%X calls this tool's sprite pointer loader, so "
                "the game's pointer to its sprite table in bank 0x09 is lost; this ROM can only "
@@ -288,9 +253,7 @@ ListRegion SpriteListRegion(const SpritePointerTable& table, const RoomSet& room
 }
 
 void WriteRoomSpritesInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region) {
-  const std::int64_t position = Tell(out);
   const std::int64_t table = GameSpriteTableOffset(out);
-  Seek(out, position);
   WriteListsInPlace(out, rooms, &RoomData::spriteData, region, table,
                     {"WriteRoomSprites", "sprite lists", "Sprite pointer table", "Sprite lists"});
 }

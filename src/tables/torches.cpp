@@ -101,10 +101,9 @@ std::vector<int> RoomsLeftOutOfTorchTable(const RoomSet& rooms, std::uint32_t li
 }
 
 void ReadRoomTorches(RomImage& rom, RoomSet& rooms) {
-  SetReading(rom, "torch table count");
-  Seek(rom, TORCH_COUNT_FIELD);
   TorchTableView view;
-  view.size = std::min<std::uint32_t>(ReadWord(rom), TORCH_TABLE_LIMIT);
+  view.size = std::min<std::uint32_t>(ReadWordAt(rom, TORCH_COUNT_FIELD, "torch table count"),
+                                      TORCH_TABLE_LIMIT);
   std::uint32_t index = 0;
   while (index + 2 <= view.size) {
     const std::uint16_t room = ReadTableWord(rom, view, index);
