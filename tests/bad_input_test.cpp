@@ -43,7 +43,8 @@ ByteList GoodRom(const fixture::RomOptions& options = {}) {
 std::map<std::string, ByteList> Snapshot(const Workspace& workspace) {
   std::map<std::string, ByteList> entries;
   for (const auto& entry : fs::recursive_directory_iterator(workspace.directory.path)) {
-    const std::string name = fs::relative(entry.path(), workspace.directory.path).string();
+    const std::string name =
+        fixture::Utf8Name(fs::relative(entry.path(), workspace.directory.path));
     if (entry.is_symlink()) {
       entries[name] = fixture::TextBytes("link to " + fs::read_symlink(entry.path()).string());
     } else if (entry.is_directory()) {
@@ -493,7 +494,7 @@ TEST(BadOutputNames, FilesWrittenOverAnInputThroughALinkAreRefused) {
     workspace.Put("x.smc", headered);
     workspace.Put("h.smc", headered);
     if (!workspace.Has(c.target)) workspace.Put(c.target, EARLIER_OUTPUT);
-    fs::create_symlink(c.target, workspace.Path(c.link));
+    e2e::Link(workspace, c.target, c.link);
     ExpectRefusal(workspace, c.arguments, c.line);
   }
 }
@@ -537,7 +538,7 @@ TEST(OddInputs, SameFileAsSourceAndDestinationIsANormalRun) {
     Workspace workspace;
     workspace.Put("b.sfc", rom);
     workspace.Put("h.smc", headered);
-    fs::create_symlink("b.sfc", workspace.Path("l.sfc"));
+    e2e::Link(workspace, "b.sfc", "l.sfc");
     ExpectNormalRun(workspace, c.arguments, c.output, c.made);
   }
 }

@@ -5,7 +5,9 @@
 // written. For real on a small tmpfs where the machine lets the test mount one, and
 // through the file-writing module's test seam everywhere.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/mount.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -32,13 +34,15 @@ std::map<std::string, ByteList> Files(const Workspace& workspace) {
   std::map<std::string, ByteList> files;
   for (const auto& entry : fs::recursive_directory_iterator(workspace.directory.path)) {
     if (entry.is_regular_file()) {
-      const std::string name = fs::relative(entry.path(), workspace.directory.path).string();
+      const std::string name =
+          fixture::Utf8Name(fs::relative(entry.path(), workspace.directory.path));
       files[name] = workspace.Get(name);
     }
   }
   return files;
 }
 
+#ifndef _WIN32
 // A tmpfs of `size` mounted on `directory` for the life of the object.
 struct SmallDisk {
   fs::path directory;
@@ -57,6 +61,7 @@ struct SmallDisk {
   SmallDisk(const SmallDisk&) = delete;
   SmallDisk& operator=(const SmallDisk&) = delete;
 };
+#endif
 
 struct FullDiskCase {
   const char* title;
@@ -75,6 +80,10 @@ const FullDiskCase FULL_DISK_CASES[] = {
 };
 
 TEST(FullDisk, WritingOnAFullFilesystemLeavesNothingHalfWritten) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a small tmpfs is mounted for it, which Windows has not; the test seam below "
+                  "covers the same failures";
+#else
   for (const FullDiskCase& c : FULL_DISK_CASES) {
     SCOPED_TRACE(c.title);
     Workspace workspace;
@@ -100,6 +109,7 @@ TEST(FullDisk, WritingOnAFullFilesystemLeavesNothingHalfWritten) {
     }
     EXPECT_EQ(onDisk, std::vector<std::string>{fs::path(c.writtenName).filename().string()});
   }
+#endif
 }
 
 // Runs the tool in this process, in `directory`.

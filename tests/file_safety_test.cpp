@@ -1,7 +1,9 @@
 // Input files are never written, no file the run writes replaces another it
 // uses, and a failed run leaves no output behind (an earlier output stays).
 #include <gtest/gtest.h>
-#include <unistd.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <filesystem>
 
@@ -45,7 +47,7 @@ TEST(CollidingFiles, OutputThatIsAnInputIsRefusedBeforeAnythingIsCreated) {
     workspace.Put("a.smc", headered);
     workspace.Put("NoHeader_a.smc", rom);
     workspace.Put("_NoHeader_a.smc", rom);
-    std::filesystem::create_symlink("_b.sfc", workspace.Path("link.sfc"));
+    e2e::Link(workspace, "_b.sfc", "link.sfc");
     if (std::string(c.title) == "output is the source's headerless copy") {
       std::filesystem::remove(workspace.Path("_NoHeader_a.smc"));
     }
@@ -62,7 +64,7 @@ TEST(CollidingFiles, SameHeaderedFileAsSourceAndDestinationIsANormalRun) {
   Workspace workspace;
   const ByteList headered = fixture::WithCopierHeader(SimpleRom());
   workspace.Put("a.smc", headered);
-  std::filesystem::create_symlink("a.smc", workspace.Path("l.smc"));
+  e2e::Link(workspace, "a.smc", "l.smc");
   for (const auto& arguments : {std::vector<std::string>{"a.smc", "a.smc", "3-8-8-3"},
                                 std::vector<std::string>{"a.smc", "l.smc"}}) {
     const fixture::RunResult result = workspace.Run(arguments);
@@ -98,12 +100,8 @@ TEST(FailedRuns, InputsLargerThanSixteenMebibytesAreRefusedBeforeAnythingIsCreat
     SCOPED_TRACE(asDestination ? "destination" : "source");
     Workspace workspace;
     workspace.Put("h.smc", fixture::WithCopierHeader(SimpleRom()));
-    {
-      std::FILE* big = std::fopen(workspace.Path("big.sfc").c_str(), "wb");
-      ASSERT_NE(big, nullptr);
-      std::fclose(big);
-      std::filesystem::resize_file(workspace.Path("big.sfc"), 0x1000001);  // sparse
-    }
+    workspace.Put("big.sfc", {});
+    std::filesystem::resize_file(workspace.Path("big.sfc"), 0x1000001);  // sparse
     const auto before = workspace.Entries();
     const std::vector<std::string> arguments = asDestination
                                                    ? std::vector<std::string>{"h.smc", "big.sfc"}
@@ -163,11 +161,18 @@ TEST(FailedRuns, WriteThatFailsPartWayLeavesNoFileAndNoTemporaryBehind) {
 TEST(FailedRuns, OutputCreatedWithTheUsualPermissions) {
   Workspace workspace;
   workspace.Put("b.sfc", SimpleRom());
+#ifdef _WIN32
+  // No umask there: a plain new file is one without the read-only attribute.
+  ASSERT_EQ(workspace.Run({"b.sfc"}).exitStatus, 0);
+  const auto permissions = std::filesystem::status(workspace.Path("_b.sfc")).permissions();
+  EXPECT_NE(permissions & std::filesystem::perms::owner_write, std::filesystem::perms::none);
+#else
   const mode_t mask = umask(022);
   umask(mask);
   ASSERT_EQ(workspace.Run({"b.sfc"}).exitStatus, 0);
   const auto permissions = std::filesystem::status(workspace.Path("_b.sfc")).permissions();
   EXPECT_EQ(static_cast<unsigned>(permissions), 0666u & ~static_cast<unsigned>(mask));
+#endif
 }
 
 }  // namespace

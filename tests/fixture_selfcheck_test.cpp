@@ -1,7 +1,9 @@
-// Layout facts of the synthetic ROM images that the product's readers rely on.
+// Layout facts of the synthetic ROM images that the product's readers rely on,
+// and the command-line quoting the end-to-end tests use on Windows.
 #include <gtest/gtest.h>
 
 #include "fixture/rom_fixture.h"
+#include "fixture/run_tool.h"
 
 namespace fixture {
 namespace {
@@ -53,6 +55,23 @@ TEST(RomFixture, RandomRoomsReadBackThroughLayerAndDoorTables) {
     std::uint32_t door = Long(rom, DOOR_TABLE + 3 * room);
     EXPECT_EQ(door == 0 ? std::nullopt : std::optional(SnesToPc(door) - layer), data.doorOffset);
   }
+}
+
+// Checked here too, since the Windows run is not part of every test run: a
+// fault there would pass arguments to roomxfer.exe that it reads otherwise.
+TEST(RunTool, WindowsQuotingKeepsEveryArgumentAsItIs) {
+  // Nothing to quote: backslashes stay as they are.
+  EXPECT_EQ(WindowsQuote(L"a.sfc"), L"a.sfc");
+  EXPECT_EQ(WindowsQuote(L"C:\\roms\\a.sfc"), L"C:\\roms\\a.sfc");
+  // Empty, or with a space: in quotes, inner backslashes as they are.
+  EXPECT_EQ(WindowsQuote(L""), L"\"\"");
+  EXPECT_EQ(WindowsQuote(L"my rom.sfc"), L"\"my rom.sfc\"");
+  EXPECT_EQ(WindowsQuote(L"a\\b c"), L"\"a\\b c\"");
+  // A quote is escaped, and the backslashes in front of it are doubled, as
+  // are those in front of the closing quote.
+  EXPECT_EQ(WindowsQuote(L"a\"b"), L"\"a\\\"b\"");
+  EXPECT_EQ(WindowsQuote(L"a\\\"b"), L"\"a\\\\\\\"b\"");
+  EXPECT_EQ(WindowsQuote(L"C:\\my roms\\"), L"\"C:\\my roms\\\\\"");
 }
 
 }  // namespace

@@ -212,18 +212,41 @@ namespace {
 TEST(RunOutput, AbsoluteNamesGetThePrefixInFrontOfTheirLastPart) {
   Workspace workspace;
   const ByteList rom = SimpleRom();
-  workspace.Put("roms/a.sfc", rom);
-  workspace.Put("roms/b c.smc", fixture::WithCopierHeader(rom));
-  const std::string source = workspace.Path("roms/a.sfc").string();
-  const std::string destination = workspace.Path("roms/b c.smc").string();
+  const std::string folder = "r\xC3\xB6ms d\xC3\xADr";  // a space and two letters outside ASCII
+  const std::string headered = "b \xE3\x83\xAD.smc";
+  workspace.Put(folder + "/a.sfc", rom);
+  workspace.Put(folder + "/" + headered, fixture::WithCopierHeader(rom));
+  // As the system writes them: '\' between the parts on Windows, from the drive on.
+  const std::string source = fixture::Utf8NativeName(workspace.Path(folder + "/a.sfc"));
+  const std::string destination = fixture::Utf8NativeName(workspace.Path(folder + "/" + headered));
   const fixture::RunResult result = workspace.Run({source, destination, "1-2"});
   ASSERT_EQ(result.exitStatus, 0) << result.output;
   EXPECT_EQ(workspace.Entries(),
-            (std::set<std::string>{"roms", "roms/a.sfc", "roms/b c.smc", "roms/_b c.smc",
-                                   "roms/_NoHeader_b c.smc"}));
-  EXPECT_EQ(workspace.Get("roms/_NoHeader_b c.smc"), rom);
+            (std::set<std::string>{folder, folder + "/a.sfc", folder + "/" + headered,
+                                   folder + "/_" + headered, folder + "/_NoHeader_" + headered}));
+  EXPECT_EQ(workspace.Get(folder + "/_NoHeader_" + headered), rom);
+  EXPECT_EQ(workspace.Get(folder + "/_" + headered).size(), OUTPUT_SIZE);
+
+  // One absolute argument, as dropping a ROM on the program gives it.
+  ASSERT_EQ(workspace.Run({source}).exitStatus, 0);
+  EXPECT_EQ(workspace.Get(folder + "/_a.sfc").size(), OUTPUT_SIZE);
+#ifdef _WIN32
+  // '/' between the parts is a separator on Windows too.
+  const std::string forward = fixture::Utf8Name(workspace.Path(folder + "/a.sfc"));
+  ASSERT_NE(forward, source);
+  std::filesystem::remove(workspace.Path(folder + "/_a.sfc"));
+  ASSERT_EQ(workspace.Run({forward}).exitStatus, 0);
+  EXPECT_EQ(workspace.Get(folder + "/_a.sfc").size(), OUTPUT_SIZE);
+#else
+  // Elsewhere '\' is a character of the file name like any other.
+  workspace.Put(folder + "/c\\d.sfc", rom);
+  ASSERT_EQ(
+      workspace.Run({fixture::Utf8NativeName(workspace.Path(folder + "/c\\d.sfc"))}).exitStatus, 0);
+  EXPECT_EQ(workspace.Get(folder + "/_c\\d.sfc").size(), OUTPUT_SIZE);
+#endif
 
   // A relative name keeps the prefix in front of the whole name.
+  workspace.Put("roms/a.sfc", rom);
   std::filesystem::create_directory(workspace.Path("_roms"));
   const fixture::RunResult relative = workspace.Run({"roms/a.sfc"});
   ASSERT_EQ(relative.exitStatus, 0) << relative.output;

@@ -3,11 +3,13 @@
 # same directory one after the other, and checks that both print the same
 # bytes, exit with the same status and leave the same files with the same
 # bytes. Usage: windows_agreement.sh LINUX_ROOMXFER ROOMXFER_EXE MAKE_SAMPLE_ROMS WORK_DIR
+# The Wine prefix is $WINEPREFIX when set, else WORK_DIR/wineprefix; it is made
+# when missing.
 set -uo pipefail
 linux=$(realpath "$1") exe=$(realpath "$2") make_samples=$(realpath "$3") work=$4
 mkdir -p "$work"
 work=$(realpath "$work")
-export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="${WINEPREFIX:-$work/wineprefix}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 || { echo "wineboot failed"; exit 1; }
