@@ -11,6 +11,7 @@
 #include "app/job/transfer_job.h"
 #include "app/room_lists.h"
 #include "fixture/rom_fixture.h"
+#include "rom/format.h"
 #include "rom/open_rom.h"
 #include "tables/game_code.h"
 

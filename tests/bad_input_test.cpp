@@ -25,6 +25,7 @@
 
 #include "e2e_support.h"
 #include "fixture/test_image.h"
+#include "rom/format.h"
 #include "tables/game_code.h"
 
 namespace {

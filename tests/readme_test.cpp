@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "rom/format.h"
 #include "rom/rom_image.h"
 #include "tables/game_code.h"
 

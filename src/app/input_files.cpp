@@ -6,6 +6,7 @@
 
 #include "rom/failure.h"
 #include "rom/file_names.h"
+#include "rom/format.h"
 #include "rom/rom_file.h"
 
 namespace {

@@ -9,6 +9,7 @@
 
 #include "app/job/all_rooms.h"
 #include "app/map.h"
+#include "rom/format.h"
 #include "rom/snes_address.h"
 #include "tables/chests.h"
 #include "tables/pit_rooms.h"

@@ -10,6 +10,7 @@
 
 #include "app/job/layout_checks.h"
 #include "rom/block_output.h"
+#include "rom/format.h"
 #include "rom/snes_address.h"
 #include "tables/pushable_blocks.h"
 #include "tables/room_sprites.h"

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/job/all_rooms.h"
+#include "rom/format.h"
 #include "rom/rom_image.h"
 #include "rom/snes_address.h"
 #include "tables/room_sprites.h"

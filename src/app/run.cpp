@@ -19,6 +19,7 @@
 #include "rom/checksum.h"
 #include "rom/failure.h"
 #include "rom/file_names.h"
+#include "rom/format.h"
 #include "rom/rom_file.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/job/read_back.h"
+#include "rom/format.h"
 #include "tables/torches.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "rom/failure.h"
+#include "rom/format.h"
 #include "rom/snes_address.h"
 
 void AlignTo16(RomImage& out) {

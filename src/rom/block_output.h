@@ -24,7 +24,9 @@ void EnsureNoBankBreach(RomImage& out, std::uint32_t size);
 
 // Aligns the position to 16, prints the writer's "NAME(): uiDataSize = X"
 // line, and keeps the next `blockSize` bytes in one bank as
-// EnsureNoBankBreach does; returns where the block starts.
+// EnsureNoBankBreach does; returns where the block starts. uiDataSize, the
+// name the line has always printed, is the size the writer reports for its
+// data; the block may be larger (a label in front, space kept free).
 std::int64_t PlaceBlock(RomImage& out, const char* writer, std::uint32_t uiDataSize,
                         std::uint32_t blockSize);
 

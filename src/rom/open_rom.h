@@ -27,8 +27,13 @@ InputRom PrepareInputRom(const std::string& name, ByteList fileBytes);
 // Writes the headerless copy of a headered ROM; stops the run when it cannot.
 void WriteHeaderlessCopy(const InputRom& rom);
 
-// Appends `source`'s bytes to `destination` from its current position on.
+// Despite the names of these two, no file is touched: both work on images in
+// memory, and only CommitFile (rom_file.h) writes a file.
+
+// Writes `source`'s bytes into `destination` from its current position on,
+// so that the destination's position ends at the source's length.
 void CopyFileContents(RomImage& destination, const RomImage& source);
 
-// Pads with 0x00 to at least `size` bytes; never shortens. Leaves the position at the end.
+// Pads the image with 0x00 to at least `size` bytes; never shortens. Leaves
+// the position at the end.
 void ExpandFile(RomImage& image, std::int64_t size);

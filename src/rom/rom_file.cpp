@@ -10,6 +10,7 @@
 
 #include "rom/failure.h"
 #include "rom/file_names.h"
+#include "rom/format.h"
 
 namespace fs = std::filesystem;
 

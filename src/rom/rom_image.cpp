@@ -1,11 +1,11 @@
 #include "rom/rom_image.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstring>
 #include <utility>
 
 #include "rom/failure.h"
+#include "rom/format.h"
 
 namespace {
 
@@ -280,19 +280,4 @@ void Report(const RomImage& image, const std::string& line) {
   if (image.console != nullptr) {
     std::fputs(line.c_str(), image.console);
   }
-}
-
-std::string Format(const char* format, ...) {
-  va_list arguments;
-  va_start(arguments, format);
-  va_list measuring;
-  va_copy(measuring, arguments);
-  const int length = std::vsnprintf(nullptr, 0, format, measuring);
-  va_end(measuring);
-  std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-  if (length > 0) {
-    std::vsnprintf(text.data(), text.size() + 1, format, arguments);
-  }
-  va_end(arguments);
-  return text;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "rom/failure.h"
+#include "rom/format.h"
 #include "tables/room_sprites.h"
 
 namespace {

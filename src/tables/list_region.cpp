@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "rom/failure.h"
+#include "rom/format.h"
 #include "rom/snes_address.h"
 
 ListRegion RegionOfLists(std::uint8_t bank, const std::array<std::uint16_t, ROOM_COUNT>& entries,

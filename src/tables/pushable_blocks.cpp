@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "rom/block_output.h"
+#include "rom/format.h"
 #include "rom/snes_address.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "rom/block_output.h"
 #include "rom/failure.h"
+#include "rom/format.h"
 #include "rom/snes_address.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rom/failure.h"
+#include "rom/format.h"
 #include "tables/game_code.h"
 #include "tables/room_doors.h"
 #include "tables/room_headers.h"

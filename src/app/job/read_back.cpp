@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/job/all_rooms.h"
+#include "rom/format.h"
 #include "tables/pushable_blocks.h"
 #include "tables/room_doors.h"
 #include "tables/torches.h"

@@ -23,8 +23,9 @@ TransferResult RunTransferJob(RomImage& source, RomImage& destination, const Roo
                               const RoomList& destinationRooms, const std::string& outputName,
                               const OutputLayout& layout = OutputLayout{});
 
-// The same job into `result`, whose storage is reused: for callers that run
-// one job after another.
+// The same job into `result`, whose room sets keep their lists' storage: for
+// the fuzz harness, which runs one job after another (the output always
+// starts from fresh storage).
 void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
                     const RoomList& destinationRooms, const std::string& outputName,
                     TransferResult& result, const OutputLayout& layout = OutputLayout{});
