@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Prints the share of lines of each src/ folder that the kept fuzz corpora
-# reach, from coverage builds of the fuzz targets, and the total.
+# reach, from coverage builds of the fuzz targets, and the total; a file in a
+# subfolder (app/job) counts in its top folder.
 # usage: fuzz_coverage.sh BUILD_DIR CHECKSUM_INPUT_DIR EDITABLE_JOB_INPUT_DIR JOB_INPUT_DIR...
 set -euo pipefail
 build=$1
@@ -22,7 +23,7 @@ llvm-cov report "$build/fuzz_transfer_job" -object "$build/fuzz_checksum" \
 # The file I/O of rom_file.cpp is not reached by the in-memory job: counted
 # apart on the src/rom line.
 awk '
-  $1 ~ /^[a-z_]+\/[a-z_]+\.(cpp|h)$/ && NF >= 10 {
+  $1 ~ /^[a-z_]+(\/[a-z_]+)*\/[a-z_]+\.(cpp|h)$/ && NF >= 10 {
     file = $1
     folder = "src/" substr(file, 1, index(file, "/") - 1)
     if (file == "rom/rom_file.cpp") { next }
