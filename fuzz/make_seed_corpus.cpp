@@ -1,9 +1,10 @@
-// Writes the fuzz target's seed corpus into DIR: sound jobs of every form the
+// Writes a fuzz target's seed corpus into DIR: sound jobs of every form the
 // fixture builds, and a few damaged ones, in the input format of
-// transfer_job_input.h.
+// transfer_job_input.h; with --editable, those of the editable layout's target.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,8 @@ ByteList PatchHead(std::uint8_t target, std::uint8_t kind, std::uint8_t anchor,
 // Writes `bytes` at the operand of the instruction whose opcode is at `opcode`
 // (one of the anchors), or at an anchor itself with `distance` 0.
 ByteList WriteBytes(std::uint8_t target, std::int64_t opcode, std::int16_t distance,
-                    const ByteList& bytes) {
-  ByteList patch = PatchHead(target, 0, fuzzing::AnchorOf(opcode), distance);
+                    const ByteList& bytes, LayoutKind kind = LayoutKind::Classic) {
+  ByteList patch = PatchHead(target, 0, fuzzing::AnchorOf(opcode, kind), distance);
   patch.push_back(static_cast<std::uint8_t>(bytes.size()));
   patch.insert(patch.end(), bytes.begin(), bytes.end());
   return patch;
@@ -51,12 +52,14 @@ ByteList PointLong(std::uint8_t target, std::int64_t field, std::int16_t distanc
   return patch;
 }
 
-ByteList CutAt(std::uint8_t target, std::int64_t anchor, std::int16_t distance) {
-  return PatchHead(target, 5, fuzzing::AnchorOf(anchor), distance);
+ByteList CutAt(std::uint8_t target, std::int64_t anchor, std::int16_t distance,
+               LayoutKind kind = LayoutKind::Classic) {
+  return PatchHead(target, 5, fuzzing::AnchorOf(anchor, kind), distance);
 }
 
-ByteList ExtendTo(std::uint8_t target, std::int64_t anchor, std::uint8_t fill) {
-  ByteList patch = PatchHead(target, 6, fuzzing::AnchorOf(anchor), 0);
+ByteList ExtendTo(std::uint8_t target, std::int64_t anchor, std::uint8_t fill,
+                  LayoutKind kind = LayoutKind::Classic) {
+  ByteList patch = PatchHead(target, 6, fuzzing::AnchorOf(anchor, kind), 0);
   patch.push_back(fill);
   return patch;
 }
@@ -91,21 +94,82 @@ std::vector<Seed> Seeds() {
   };
 }
 
+constexpr LayoutKind EDITABLE = LayoutKind::Editable;
+constexpr std::uint8_t DEFAULT_BASE = 0x00;
+
+// The base byte for the relocated area at `base`.
+std::uint8_t BaseChoice(std::int64_t base) {
+  for (int choice = 0xA0; choice <= 0xFF; ++choice) {
+    if (fuzzing::EditableBaseOf(static_cast<std::uint8_t>(choice)) == base) {
+      return static_cast<std::uint8_t>(choice);
+    }
+  }
+  throw std::logic_error("not a base");
+}
+
+struct EditableSeed {
+  std::uint8_t base;
+  Seed job;
+};
+
+// Bases 0 and 1 are editor ROMs, 2 one in the loader form, 3 an editable output.
+std::vector<EditableSeed> EditableSeeds() {
+  return {
+      {DEFAULT_BASE, {0x00, "", {}}},
+      {DEFAULT_BASE, {0x0C, "", {}}},
+      {DEFAULT_BASE, {0x40, "3-8-8-3", {}}},
+      {DEFAULT_BASE, {0x13, "1-40-2-41-3-300-17-17", {}}},
+      {DEFAULT_BASE, {0xC8, "", {}}},
+      {DEFAULT_BASE, {0x3C, "", {}}},
+      {DEFAULT_BASE, {0x20, "5-6-5-7-5-8", {}}},
+      {DEFAULT_BASE, {0x80, "", {}}},
+      {DEFAULT_BASE, {0xD0, "0-0-319-319", {}}},
+      {DEFAULT_BASE, {0x00, "4-4", WriteBytes(DESTINATION, 0xE6C7, 1, {0x0B}, EDITABLE)}},
+      {DEFAULT_BASE,
+       {0x00, "4-4", WriteBytes(DESTINATION, 0x15B15, 1, {0xEB, 0xF3, 0x04}, EDITABLE)}},
+      {DEFAULT_BASE, {0x00, "", WriteBytes(SOURCE, 0x88C0, 1, {0x7F, 0x01}, EDITABLE)}},
+      {DEFAULT_BASE, {0x04, "", CutAt(SOURCE, fixture::EDITOR_DATA_AREAS[1][0], 0, EDITABLE)}},
+      {DEFAULT_BASE, {0x0C, "", ExtendTo(SOURCE, 0x2F8000, 0xFF, EDITABLE)}},
+      {BaseChoice(0x100000), {0x04, "", {}}},
+      {BaseChoice(0x2F8000), {0x0C, "", {}}},
+      {BaseChoice(0x3F0000), {0x04, "", {}}},
+      {BaseChoice(0x1E0000),
+       {0x44, "", CutAt(SOURCE, fixture::EDITOR_DATA_AREAS[1][0], 0, EDITABLE)}},
+  };
+}
+
+ByteList InputOf(const Seed& seed) {
+  ByteList input = {seed.flags, static_cast<std::uint8_t>(seed.roomList.size())};
+  input.insert(input.end(), seed.roomList.begin(), seed.roomList.end());
+  input.insert(input.end(), seed.patches.begin(), seed.patches.end());
+  return input;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_seed_corpus DIR\n");
+  const bool editable = argc == 3 && std::string(argv[1]) == "--editable";
+  if (argc != 2 && !editable) {
+    std::fprintf(stderr, "usage: make_seed_corpus [--editable] DIR\n");
     return 2;
   }
   try {
-    const std::filesystem::path directory = argv[1];
+    const std::filesystem::path directory = argv[argc - 1];
     std::filesystem::create_directories(directory);
+    std::vector<ByteList> inputs;
+    if (editable) {
+      for (const EditableSeed& seed : EditableSeeds()) {
+        ByteList input = InputOf(seed.job);
+        input.insert(input.begin(), seed.base);
+        inputs.push_back(input);
+      }
+    } else {
+      for (const Seed& seed : Seeds()) {
+        inputs.push_back(InputOf(seed));
+      }
+    }
     int number = 0;
-    for (const Seed& seed : Seeds()) {
-      ByteList input = {seed.flags, static_cast<std::uint8_t>(seed.roomList.size())};
-      input.insert(input.end(), seed.roomList.begin(), seed.roomList.end());
-      input.insert(input.end(), seed.patches.begin(), seed.patches.end());
+    for (const ByteList& input : inputs) {
       fixture::WriteFile(directory / ("seed-" + std::to_string(number++)), input);
     }
   } catch (const std::exception& error) {

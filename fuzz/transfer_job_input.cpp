@@ -10,10 +10,12 @@
 #include "app/job/read_back.h"
 #include "app/job/transfer_job.h"
 #include "app/room_lists.h"
+#include "fixture/editor_view.h"
 #include "fixture/rom_fixture.h"
 #include "rom/format.h"
 #include "rom/open_rom.h"
 #include "tables/game_code.h"
+#include "tables/torches.h"
 
 namespace fuzzing {
 namespace {
@@ -23,6 +25,12 @@ using fixture::ByteList;
 constexpr std::size_t BASE_SIZE = 0x90000;
 constexpr std::size_t MAX_IMAGE_SIZE = 0x400000;
 constexpr std::size_t MAX_ROOM_LIST = 96;
+// Where --editable starts the relocated area unless --base is given, and the
+// range --base accepts: banks 0x20 to 0x7F.
+constexpr std::int64_t DEFAULT_EDITABLE_BASE = 0x200000;
+constexpr std::int64_t LOWEST_BASE = 0x100000;
+constexpr std::int64_t BANK_SIZE = 0x8000;
+constexpr std::uint8_t FIRST_BASE_CHOICE = 0xA0;
 
 // The offsets a patch is placed from: the game's code fields, where the
 // fixture keeps its tables and lists, the relocated area of a tool-written
@@ -62,12 +70,33 @@ std::vector<std::int64_t> Anchors() {
   return anchors;
 }
 
+// The editable layout's anchors: the classic ones, then the places that only
+// it uses, so that the classic anchor bytes keep their meaning.
+std::vector<std::int64_t> EditableAnchors() {
+  std::vector<std::int64_t> anchors = Anchors();
+  const std::vector<std::int64_t> more = {
+      fixture::GAME_TORCH_TABLE,
+      fixture::GAME_TORCH_TABLE + fixture::GAME_TORCH_SPACE,
+      fixture::SPRITE_TABLE + 2 * ROOM_COUNT,
+      fixture::SPRITE_CODE_AREA,
+      fixture::EDITOR_DATA_AREAS[0][0],
+      fixture::EDITOR_DATA_AREAS[0][1],
+      fixture::EDITOR_DATA_AREAS[1][0],
+      DEFAULT_EDITABLE_BASE + static_cast<std::int64_t>(sizeof(MARKER_TEXT)) - 1,
+      0x208000,
+  };
+  anchors.insert(anchors.end(), more.begin(), more.end());
+  return anchors;
+}
+
 struct Bases {
   std::array<ByteList, 4> images;
-  std::vector<std::int64_t> anchors = Anchors();
+  std::vector<std::int64_t> anchors;
 };
 
-ByteList ToolWrittenImage(const ByteList& source, const ByteList& destination) {
+ByteList ToolWrittenImage(const ByteList& source, const ByteList& destination,
+                          const RoomList& sourceRooms, const RoomList& destinationRooms,
+                          const OutputLayout& layout = OutputLayout{}) {
   RomImage sourceImage;
   sourceImage.name = "base-a.sfc";
   sourceImage.bytes = source;
@@ -76,18 +105,24 @@ ByteList ToolWrittenImage(const ByteList& source, const ByteList& destination) {
   destinationImage.name = "base-b.sfc";
   destinationImage.bytes = destination;
   destinationImage.console = nullptr;
+  return RunTransferJob(sourceImage, destinationImage, sourceRooms, destinationRooms, "_b.sfc",
+                        layout)
+      .out.bytes;
+}
+
+ByteList ToolWrittenImage(const ByteList& source, const ByteList& destination) {
   RoomList sourceRooms;
   RoomList destinationRooms;
   FillIdentityRoomLists(sourceRooms, destinationRooms);
-  return RunTransferJob(sourceImage, destinationImage, sourceRooms, destinationRooms, "_b.sfc")
-      .out.bytes;
+  return ToolWrittenImage(source, destination, sourceRooms, destinationRooms);
 }
 
 // Built once: the game's own form, the loader form with the short header
 // table, a ROM without door table and death-mask code, and a tool-written one.
-const Bases& BaseImages() {
+const Bases& ClassicBases() {
   static const Bases bases = [] {
     Bases built;
+    built.anchors = Anchors();
     fixture::RomOptions plain;
     plain.size = BASE_SIZE;
     built.images[0] = fixture::BuildRom(fixture::RandomRooms(1), plain);
@@ -104,6 +139,55 @@ const Bases& BaseImages() {
     return built;
   }();
   return bases;
+}
+
+OutputLayout EditableLayout(std::int64_t base) {
+  OutputLayout layout;
+  layout.kind = LayoutKind::Editable;
+  layout.base = base;
+  return layout;
+}
+
+// Built once, as dungeon editors leave ROMs: a 2 MiB one with the editors'
+// data, a small one with the short header table and no death-mask code, a
+// ROM in the loader form without door table (a source; refused as
+// destination), and the first after an editable run that swapped its rooms
+// in pairs.
+const Bases& EditableBases() {
+  static const Bases bases = [] {
+    Bases built;
+    built.anchors = EditableAnchors();
+    fixture::RandomOptions editorRooms;
+    editorRooms.torchSpace = fixture::GAME_TORCH_SPACE;
+    built.images[0] = fixture::BuildEditorRom(fixture::RandomRooms(1, editorRooms));
+    fixture::RomOptions small;
+    small.size = BASE_SIZE;
+    small.editorLayout = true;
+    small.headerTable296 = true;
+    small.deathMaskCode = false;
+    built.images[1] = fixture::BuildRom(fixture::RandomRooms(2, editorRooms), small);
+    fixture::RomOptions loader;
+    loader.size = BASE_SIZE;
+    loader.spriteLoaderForm = true;
+    loader.doorTable = false;
+    loader.deathMaskCode = false;
+    built.images[2] = fixture::BuildRom(fixture::SimpleRooms(), loader);
+    // Rooms swapped in pairs: the same lists in another order, so they fit.
+    RoomList from;
+    RoomList onto;
+    for (int room = 0; room + 1 < ROOM_COUNT; room += 2) {
+      from.insert(from.end(), {room, room + 1});
+      onto.insert(onto.end(), {room + 1, room});
+    }
+    built.images[3] = ToolWrittenImage(built.images[0], built.images[0], from, onto,
+                                       EditableLayout(DEFAULT_EDITABLE_BASE));
+    return built;
+  }();
+  return bases;
+}
+
+const Bases& BasesFor(LayoutKind kind) {
+  return kind == LayoutKind::Editable ? EditableBases() : ClassicBases();
 }
 
 // Reads the fuzz input front to back; past its end every byte reads as 0.
@@ -134,6 +218,7 @@ std::int64_t Place(InputReader& input, const ByteList& image, const Bases& bases
 // with memcpy: under AddressSanitizer, the memmove of std::copy is a byte loop.
 struct WorkImage {
   ByteList bytes;
+  const Bases* bases = nullptr;
   std::size_t base = 0;
   bool reshaped = true;  // cut, extended or stripped: copied whole next time
   std::vector<std::pair<std::int64_t, std::int64_t>> written;  // [from, to) since the copy
@@ -146,7 +231,8 @@ void CopyInto(ByteList& buffer, std::size_t at, const ByteList& bytes) {
 
 void StartFrom(WorkImage& image, const Bases& bases, std::size_t base) {
   const ByteList& original = bases.images.at(base);
-  if (image.reshaped || image.base != base || image.bytes.size() != original.size()) {
+  if (image.reshaped || image.bases != &bases || image.base != base ||
+      image.bytes.size() != original.size()) {
     CopyInto(image.bytes, 0, original);
   } else {
     for (const auto& [from, to] : image.written) {
@@ -154,6 +240,7 @@ void StartFrom(WorkImage& image, const Bases& bases, std::size_t base) {
                   static_cast<std::size_t>(to - from));
     }
   }
+  image.bases = &bases;
   image.base = base;
   image.reshaped = false;
   image.written.clear();
@@ -248,6 +335,7 @@ struct WorkBuffers {
   TransferResult result;
   TransferResult again;  // the run on the output alone
   RoomSet readBack;
+  const RomImage* jobDestination = nullptr;  // the destination of the job being checked
 };
 
 WorkBuffers& Buffers() {
@@ -281,16 +369,51 @@ std::string DescribeDifference(const RoomDifference& difference) {
                 difference.detail.c_str());
 }
 
+// What the editors see of the output: the same sprites, pot items, torches
+// and messages as the game's pointers give. Empty when they do.
+std::string CompareWithEditorView(const RoomSet& readBack, const RomImage& out) {
+  std::vector<fixture::EditorRoomView> editor;
+  try {
+    editor = fixture::ReadAsEditor(out.bytes);
+  } catch (const std::logic_error& failure) {
+    // The tables the editors find at fixed places are kept as the
+    // destination has them: one they could not read, they cannot read after.
+    try {
+      fixture::ReadAsEditor(Buffers().jobDestination->bytes);
+    } catch (const std::logic_error&) {
+      return "";
+    }
+    return std::string("the editors cannot read the output: ") + failure.what();
+  }
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    const RoomData& read = readBack[room];
+    const fixture::EditorRoomView& view = editor[static_cast<std::size_t>(room)];
+    const char* kind = view.sprites != read.spriteData ? "sprites"
+                       : view.items != read.itemData   ? "items"
+                       : view.torches != read.torches  ? "torches"
+                       : view.message != read.message  ? "message"
+                                                       : nullptr;
+    if (kind != nullptr) {
+      return Format("room %d: the editors read other %s than the game", room, kind);
+    }
+  }
+  return "";
+}
+
 // Empty when `readBack`, the rooms the output reads back as, holds what was
-// written but for the differences the format accepts.
+// written but for the differences the format accepts, and, in the editable
+// layout, the editors see the same rooms.
 std::string CompareWithWritten(const TransferResult& result, const RoomSet& readBack,
                                RomImage& out) {
-  for (const RoomDifference& difference : CompareReadBack(result.destinationSet, readBack, out)) {
+  const bool editable = result.layout.kind == LayoutKind::Editable;
+  const std::uint32_t torchLimit = editable ? GAME_TORCH_SPACE : TORCH_TABLE_LIMIT;
+  for (const RoomDifference& difference :
+       CompareReadBack(result.destinationSet, readBack, out, torchLimit)) {
     if (!difference.expected) {
       return "the output reads back differently: " + DescribeDifference(difference);
     }
   }
-  return "";
+  return editable ? CompareWithEditorView(readBack, out) : "";
 }
 
 std::string CheckReadBack(TransferResult& result) {
@@ -308,20 +431,24 @@ bool HasSignature(const ByteList& bytes) {
          std::equal(HEADERLESS_SIGNATURE.begin(), HEADERLESS_SIGNATURE.end(), bytes.begin());
 }
 
-// The tool run on the output alone must reproduce it. That run reads the
-// output as its source with the tool's own readers, so its source set is
-// also what the output reads back as.
+// The tool run on the output alone, in the same layout, must reproduce it.
+// That run reads the output as its source with the tool's own readers, so
+// its source set is also what the output reads back as.
 std::string CheckRunAgain(TransferResult& result) {
-  InputRom again = PrepareInputRom("_b.sfc", std::move(result.out.bytes));
+  InputRom again = PrepareInputRom(result.out.name, std::move(result.out.bytes));
   again.image.console = nullptr;
   RoomList sourceRooms;
   RoomList destinationRooms;
   FillIdentityRoomLists(sourceRooms, destinationRooms);
+  OutputLayout layout;
+  layout.base = result.layout.base;
+  layout.kind = result.layout.kind;
   std::string failure;
   std::string runFailure;
   try {
     TransferResult& second = Buffers().again;
-    RunTransferJob(again.image, again.image, sourceRooms, destinationRooms, "__b.sfc", second);
+    RunTransferJob(again.image, again.image, sourceRooms, destinationRooms, "__b.sfc", second,
+                   layout);
     failure = CompareWithWritten(result, second.sourceSet, again.image);
     if (failure.empty() && second.out.bytes != again.image.bytes) {
       failure = "a run on the output alone does not reproduce it";
@@ -349,22 +476,56 @@ std::string CheckOutput(TransferResult& result, bool runAgain) {
   return CheckReadBack(result);
 }
 
+// The names the job's files go by: relative in the classic job, absolute in
+// the editable one (as when a ROM is dropped onto the program), where a
+// headerless copy takes its prefix in front of the last part of the name.
+struct JobNames {
+  const char* source;
+  const char* destination;
+  const char* output;
+  const char* sourceCopy;
+  const char* destinationCopy;
+};
+
+const JobNames& NamesFor(LayoutKind kind) {
+  static const JobNames classic = {"a.sfc", "b.sfc", "_b.sfc", "_NoHeader_a.sfc",
+                                   "_NoHeader_b.sfc"};
+  static const JobNames editable = {"/roms/a.sfc", "/roms/b.sfc", "/roms/_b.sfc",
+                                    "/roms/_NoHeader_a.sfc", "/roms/_NoHeader_b.sfc"};
+  return kind == LayoutKind::Editable ? editable : classic;
+}
+
+// A headered input's image goes by the name of its headerless copy.
+std::string CheckImageName(const InputRom& rom, const char* copyName) {
+  if (rom.hasCopierHeader && rom.image.name != copyName) {
+    return "the headerless image is named " + rom.image.name + ", not " + copyName;
+  }
+  return "";
+}
+
 // Runs the job on the prepared files; the buffers get their storage back.
 std::string RunAndCheck(ByteList& sourceFile, ByteList& destinationFile, bool oneRom,
                         const RoomList& sourceRooms, const RoomList& destinationRooms,
-                        bool runAgain) {
-  InputRom sourceRom = PrepareInputRom("a.sfc", std::move(sourceFile));
+                        bool runAgain, const OutputLayout& layout) {
+  const JobNames& names = NamesFor(layout.kind);
+  InputRom sourceRom = PrepareInputRom(names.source, std::move(sourceFile));
   InputRom destinationRom =
-      PrepareInputRom("b.sfc", oneRom ? ByteList{} : std::move(destinationFile));
+      PrepareInputRom(names.destination, oneRom ? ByteList{} : std::move(destinationFile));
   sourceRom.image.console = nullptr;
   destinationRom.image.console = nullptr;
   RomImage& destinationImage = oneRom ? sourceRom.image : destinationRom.image;
-  std::string failure;
+  std::string failure = CheckImageName(sourceRom, names.sourceCopy);
+  if (failure.empty() && !oneRom) {
+    failure = CheckImageName(destinationRom, names.destinationCopy);
+  }
   try {
     TransferResult& result = Buffers().result;
-    RunTransferJob(sourceRom.image, destinationImage, sourceRooms, destinationRooms, "_b.sfc",
-                   result);
-    failure = CheckOutput(result, runAgain);
+    Buffers().jobDestination = &destinationImage;
+    if (failure.empty()) {
+      RunTransferJob(sourceRom.image, destinationImage, sourceRooms, destinationRooms, names.output,
+                     result, layout);
+      failure = CheckOutput(result, runAgain);
+    }
   } catch (const std::runtime_error&) {
     // refused with its failure line, as the tool may
   }
@@ -372,17 +533,20 @@ std::string RunAndCheck(ByteList& sourceFile, ByteList& destinationFile, bool on
   if (!oneRom) {
     destinationFile = std::move(destinationRom.image.bytes);
   }
-  // The names of the blocks are freed with the input that made them, or a
-  // later input placing more blocks would look to the fuzzer like a leak.
-  Buffers().result.out.placedBlocks.clear();
-  Buffers().again.out.placedBlocks.clear();
+  // The names of the blocks and regions are freed with the input that made
+  // them, or a later input placing more of them would look to the fuzzer like
+  // a leak.
+  for (TransferResult* result : {&Buffers().result, &Buffers().again}) {
+    result->out.placedBlocks.clear();
+    result->out.inPlaceRegions.clear();
+  }
   return failure;
 }
 
 }  // namespace
 
-std::uint8_t AnchorOf(std::int64_t offset) {
-  const std::vector<std::int64_t>& anchors = BaseImages().anchors;
+std::uint8_t AnchorOf(std::int64_t offset, LayoutKind kind) {
+  const std::vector<std::int64_t>& anchors = BasesFor(kind).anchors;
   const auto found = std::find(anchors.begin(), anchors.end(), offset);
   if (found == anchors.end()) {
     throw std::logic_error("not an anchor");
@@ -390,10 +554,13 @@ std::uint8_t AnchorOf(std::int64_t offset) {
   return static_cast<std::uint8_t>(found - anchors.begin());
 }
 
-std::uint8_t EndOfImageAnchor() { return static_cast<std::uint8_t>(BaseImages().anchors.size()); }
+std::uint8_t EndOfImageAnchor(LayoutKind kind) {
+  return static_cast<std::uint8_t>(BasesFor(kind).anchors.size());
+}
 
-std::string CheckTransferJob(const std::uint8_t* data, std::size_t size) {
-  const Bases& bases = BaseImages();
+std::string CheckTransferJob(const std::uint8_t* data, std::size_t size,
+                             const OutputLayout& layout) {
+  const Bases& bases = BasesFor(layout.kind);
   InputReader input{data, size};
   const std::uint8_t flags = input.Byte();
   const std::size_t listLength = std::min<std::size_t>(input.Byte(), MAX_ROOM_LIST);
@@ -423,11 +590,29 @@ std::string CheckTransferJob(const std::uint8_t* data, std::size_t size) {
   const std::string failure = RunAndCheck(
       AsFile(buffers.source.bytes, buffers.sourceWithHeader, (flags & 1) != 0),
       AsFile(buffers.destination.bytes, buffers.destinationWithHeader, (flags & 2) != 0),
-      (flags & 4) != 0, sourceRooms, destinationRooms, (flags & 8) != 0);
+      (flags & 4) != 0, sourceRooms, destinationRooms, (flags & 8) != 0, layout);
   // An image without the signature lost its first 512 bytes as a copier header.
   buffers.source.reshaped |= buffers.source.bytes.size() != sourceSize;
   buffers.destination.reshaped |= buffers.destination.bytes.size() != destinationSize;
   return failure;
+}
+
+std::string CheckTransferJob(const std::uint8_t* data, std::size_t size) {
+  return CheckTransferJob(data, size, OutputLayout{});
+}
+
+std::int64_t EditableBaseOf(std::uint8_t choice) {
+  if (choice < FIRST_BASE_CHOICE) {
+    return DEFAULT_EDITABLE_BASE;
+  }
+  return LOWEST_BASE + (choice - FIRST_BASE_CHOICE) * BANK_SIZE;
+}
+
+std::string CheckEditableTransferJob(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) {
+    return "";
+  }
+  return CheckTransferJob(data + 1, size - 1, EditableLayout(EditableBaseOf(data[0])));
 }
 
 }  // namespace fuzzing

@@ -24,25 +24,44 @@
 // The inputs kept in fuzz/regressions mean what they mean against these bases
 // and anchors: a change to either needs them checked again.
 //
+// The editable layout (--editable) takes the same input against its own four
+// bases, ROMs as dungeon editors leave them (see EditableBases in the .cpp),
+// and the anchors above followed by a few of its own. Its fuzz target's
+// input starts with one more byte, the base of the relocated area: below
+// 0xA0 the default 0x200000, else bank 0x20 + (byte - 0xA0), as --base gives.
+//
 // The job runs in memory as the tool runs it, printing nothing. A job that
 // stops with a failure line is a normal refusal. A job that succeeds must give
 // an output that reads back with the tool's own readers as written (apart
 // from the differences the format accepts), and, when asked, that the tool
-// run again on it alone reproduces byte for byte.
+// run again on it alone, in the same layout, reproduces byte for byte. In the
+// editable layout the dungeon editors' reading of the output
+// (fixture/editor_view.h) must also give the sprites, pot items, torches and
+// messages that the game's pointers give.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "app/job/output_layout.h"
+
 namespace fuzzing {
 
-// Empty when the job was refused or kept every promise; otherwise what went wrong.
+// Empty when the job was refused or kept every promise; otherwise what went
+// wrong. The classic layout from 0x1F8000.
 std::string CheckTransferJob(const std::uint8_t* data, std::size_t size);
+// The same in `layout` (its list regions are found by the job).
+std::string CheckTransferJob(const std::uint8_t* data, std::size_t size,
+                             const OutputLayout& layout);
+// The editable fuzz target's input: the base byte, then the job.
+std::string CheckEditableTransferJob(const std::uint8_t* data, std::size_t size);
+// The editable layout's base for the first byte of such an input.
+std::int64_t EditableBaseOf(std::uint8_t choice);
 
 // For writing inputs by hand: the anchor byte of `offset`, which must be one of
-// the anchors, and the anchor byte that stands for the end of the image.
-std::uint8_t AnchorOf(std::int64_t offset);
-std::uint8_t EndOfImageAnchor();
+// the layout's anchors, and the anchor byte that stands for the end of the image.
+std::uint8_t AnchorOf(std::int64_t offset, LayoutKind kind = LayoutKind::Classic);
+std::uint8_t EndOfImageAnchor(LayoutKind kind = LayoutKind::Classic);
 
 }  // namespace fuzzing

@@ -1,7 +1,8 @@
 // Every input the fuzz target once failed on, kept in fuzz/regressions, and
 // the minimised corpus kept in fuzz/corpus (the inputs that reach the most of
 // the readers and writers) run through the same harness and keep every
-// promise now; so do the inputs kept for the checksum in fuzz/checksum_corpus.
+// promise now; so do the inputs kept for the editable layout's target in
+// fuzz/editable_corpus and for the checksum in fuzz/checksum_corpus.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -29,6 +30,11 @@ TEST(FuzzRegressions, EveryKeptInputKeepsItsPromises) {
   EXPECT_GT(ReplayEveryInput(FUZZ_REGRESSIONS_DIR, fuzzing::CheckTransferJob), 0);
   EXPECT_GT(ReplayEveryInput(FUZZ_CORPUS_DIR, fuzzing::CheckTransferJob), 0);
   EXPECT_GT(ReplayEveryInput(FUZZ_CHECKSUM_CORPUS_DIR, fuzzing::CheckChecksum), 0);
+}
+
+// Apart, so that the two long replays run side by side.
+TEST(FuzzRegressions, EveryKeptEditableLayoutInputKeepsItsPromises) {
+  EXPECT_GT(ReplayEveryInput(FUZZ_EDITABLE_CORPUS_DIR, fuzzing::CheckEditableTransferJob), 0);
 }
 
 }  // namespace
