@@ -259,6 +259,12 @@ TEST(EditableLayout, DestinationsItCannotKeepEditableAreRefusedWithOneLine) {
        editor,
        {"--editable", "i.sfc", "b.sfc", "9-9"},
        "b.sfc: the item lists need 0x643 bytes"},
+      // Room 0's item list at $0C:0000, read in the bank before, with FF FF there.
+      {"item entry below 0x8000",
+       Patched(Patched(PatchedWord(editor, fixture::ITEM_TABLE, 0x0000), 0x50000, 0xFF), 0x50001,
+               0xFF),
+       {"--editable", "b.sfc"},
+       "b.sfc: the item list of room 0 is pointed at 0x0000 in bank 0x0C, below 0x8000"},
       // Room 7's list behind the game's sprite code: the region spans the code.
       {"region over code",
        Patched(PatchedWord(editor, fixture::SPRITE_TABLE + 2 * 7, 0xC3A0), 0x4C3A4, 0xFF),

@@ -7,11 +7,24 @@
 #include "rom/format.h"
 #include "rom/snes_address.h"
 
+namespace {
+
+constexpr std::uint16_t LOWEST_ROM_ADDRESS = 0x8000;  // of a LoROM bank
+
+}  // namespace
+
 ListRegion RegionOfLists(std::uint8_t bank, const std::array<std::uint16_t, ROOM_COUNT>& entries,
-                         const RoomSet& rooms, ByteList RoomData::*list,
+                         const RoomSet& rooms, ByteList RoomData::*list, const char* kind,
                          const std::string& romName) {
   std::array<std::int64_t, ROOM_COUNT> starts{};
   for (std::size_t room = 0; room < starts.size(); ++room) {
+    if (entries[room] < LOWEST_ROM_ADDRESS) {
+      StopRun(
+          Format("%s: the %s list of room %d is pointed at 0x%04X in bank 0x%02X, below "
+                 "0x8000, where the bank holds no ROM; the %s lists cannot be kept "
+                 "editable.\n",
+                 romName.c_str(), kind, static_cast<int>(room), entries[room], bank, kind));
+    }
     starts[room] = SnesToPc((static_cast<std::uint32_t>(bank) << 16) + entries[room]);
   }
   ListRegion region;

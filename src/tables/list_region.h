@@ -23,9 +23,12 @@ struct ListRegion {
 
 // The region of the lists that a table of 16-bit `entries` sharing one
 // `bank` byte leads to, holding the bytes of `list` in `rooms` as the
-// readers read them from the ROM `romName`.
+// readers read them from the ROM `romName`. An entry below 0x8000 stops the
+// run: the bank has no ROM there, and the lists rewritten in the bank before
+// (where the readers find such a list) would not be where the entries written
+// for them lead. `kind` names the lists ("item") in that message.
 ListRegion RegionOfLists(std::uint8_t bank, const std::array<std::uint16_t, ROOM_COUNT>& entries,
-                         const RoomSet& rooms, ByteList RoomData::*list,
+                         const RoomSet& rooms, ByteList RoomData::*list, const char* kind,
                          const std::string& romName);
 
 struct PackedLists {

@@ -92,7 +92,7 @@ void RefuseItemBankApartFromTable(RomImage& rom) {
 
 ListRegion ItemListRegion(const ItemPointerTable& table, const RoomSet& rooms,
                           const std::string& romName) {
-  return RegionOfLists(table.bank, table.entries, rooms, &RoomData::itemData, romName);
+  return RegionOfLists(table.bank, table.entries, rooms, &RoomData::itemData, "item", romName);
 }
 
 void WriteRoomItemsInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region) {

@@ -250,7 +250,7 @@ void RefuseSpriteLoader(RomImage& rom) {
 
 ListRegion SpriteListRegion(const SpritePointerTable& table, const RoomSet& rooms,
                             const std::string& romName) {
-  return RegionOfLists(table.bank, table.entries, rooms, &RoomData::spriteData, romName);
+  return RegionOfLists(table.bank, table.entries, rooms, &RoomData::spriteData, "sprite", romName);
 }
 
 void WriteRoomSpritesInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region) {
