@@ -58,8 +58,7 @@ RomImage ImageOf(const std::uint8_t* data, std::size_t size) {
     sizeField |= static_cast<std::uint32_t>(data[i]) << (8 * i);
   }
   RomImage image;
-  image.console = nullptr;
-  image.bytes = ByteList(sizeField + 1, 0x00);
+  image.bytes.resize(std::size_t{sizeField} + 1);  // fresh storage: all 0x00
   if (size > SIZE_BYTES) {
     const std::size_t pattern = size - SIZE_BYTES;
     for (std::size_t i = 0; i < image.bytes.size(); ++i) {

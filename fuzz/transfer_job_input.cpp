@@ -100,11 +100,9 @@ ByteList ToolWrittenImage(const ByteList& source, const ByteList& destination,
   RomImage sourceImage;
   sourceImage.name = "base-a.sfc";
   sourceImage.bytes = source;
-  sourceImage.console = nullptr;
   RomImage destinationImage;
   destinationImage.name = "base-b.sfc";
   destinationImage.bytes = destination;
-  destinationImage.console = nullptr;
   return RunTransferJob(sourceImage, destinationImage, sourceRooms, destinationRooms, "_b.sfc",
                         layout)
       .out.bytes;
@@ -436,7 +434,6 @@ bool HasSignature(const ByteList& bytes) {
 // its source set is also what the output reads back as.
 std::string CheckRunAgain(TransferResult& result) {
   InputRom again = PrepareInputRom(result.out.name, std::move(result.out.bytes));
-  again.image.console = nullptr;
   RoomList sourceRooms;
   RoomList destinationRooms;
   FillIdentityRoomLists(sourceRooms, destinationRooms);
@@ -511,8 +508,6 @@ std::string RunAndCheck(ByteList& sourceFile, ByteList& destinationFile, bool on
   InputRom sourceRom = PrepareInputRom(names.source, std::move(sourceFile));
   InputRom destinationRom =
       PrepareInputRom(names.destination, oneRom ? ByteList{} : std::move(destinationFile));
-  sourceRom.image.console = nullptr;
-  destinationRom.image.console = nullptr;
   RomImage& destinationImage = oneRom ? sourceRom.image : destinationRom.image;
   std::string failure = CheckImageName(sourceRom, names.sourceCopy);
   if (failure.empty() && !oneRom) {

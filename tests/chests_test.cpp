@@ -97,7 +97,7 @@ TEST(ChestReader, ReadsTheFixtureTablesOfRandomRooms) {
 TEST(ChestWriter, RestoresRoomWordAndFlagForRoom300) {
   RoomSet rooms;
   rooms[300].chests = {0x80, 0x05};
-  RomImage out = fixture::OutputImageAt(0x1F8000);
+  OutputRom out = fixture::OutputImageAt(0x1F8000);
   WriteRoomChests(out, rooms);
   EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8010, 3), (ByteList{0x2C, 0x81, 0x05}));
   EXPECT_EQ(fixture::Word(out.bytes, CHEST_COUNT_FIELD), 3);
@@ -109,7 +109,7 @@ TEST(ChestWriter, EntriesGoByRoomInAscendingOrderUsingCompletePairsOnly) {
   rooms[10].chests = {0x00, 0x01, 0x80, 0x02, 0x80};  // trailing single byte: nothing
   rooms[3].chests = {0x80, 0x07};
   rooms[4].chests = {0x80};
-  RomImage out = fixture::OutputImageAt(0x1F8000);
+  OutputRom out = fixture::OutputImageAt(0x1F8000);
   WriteRoomChests(out, rooms);
   EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8010, 9),
             (ByteList{0x03, 0x80, 0x07, 0x0A, 0x00, 0x01, 0x0A, 0x80, 0x02}));
@@ -118,7 +118,7 @@ TEST(ChestWriter, EntriesGoByRoomInAscendingOrderUsingCompletePairsOnly) {
 
 TEST(ChestWriter, EmptySetWritesLabelCountZeroAndAddressesPastTheLabel) {
   fixture::ConsoleCapture console;
-  RomImage out = fixture::OutputImageAt(0x1F8005, fixture::OUTPUT_IMAGE_SIZE, 0xAA);
+  OutputRom out = fixture::OutputImageAt(0x1F8005, fixture::OUTPUT_IMAGE_SIZE, 0xAA);
   out.console = console.file;
   WriteRoomChests(out, RoomSet{});
   EXPECT_EQ(console.Text(), "WriteRoomChests(): uiDataSize = 0\n");
@@ -142,7 +142,7 @@ TEST(ChestWriter, BlockThatWouldCrossABankStartsInTheNextBank) {
   fixture::ConsoleCapture console;
   RoomSet rooms;
   rooms[1].chests = {0x00, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x04, 0x00, 0x05, 0x00, 0x06};
-  RomImage out = fixture::OutputImageAt(0x1FFFE0);  // label + 18 bytes would end past 0x200000
+  OutputRom out = fixture::OutputImageAt(0x1FFFE0);  // label + 18 bytes would end past 0x200000
   out.console = console.file;
   WriteRoomChests(out, rooms);
   EXPECT_EQ(console.Text(), "WriteRoomChests(): uiDataSize = 12\n");
@@ -155,7 +155,7 @@ TEST(ChestWriter, BlockThatWouldCrossABankStartsInTheNextBank) {
 
 TEST(ChestWriter, WrittenTableReadsBackUnchanged) {
   const RoomSet expected = fixture::RandomRooms(11);
-  RomImage out = fixture::OutputImageAt(0x1F8000);
+  OutputRom out = fixture::OutputImageAt(0x1F8000);
   WriteRoomChests(out, expected);
   RoomSet rooms;
   ReadRoomChests(out, rooms);

@@ -60,7 +60,6 @@ inline void Link(const Workspace& workspace, const std::string& target, const st
 // is dropped first); nothing is printed.
 inline RoomSet ReadRooms(const fixture::ByteList& file, const std::string& name = "readback.sfc") {
   InputRom rom = PrepareInputRom(name, file);
-  rom.image.console = nullptr;
   RoomSet rooms;
   ReadAllRooms(rom.image, rooms);
   return rooms;

@@ -109,7 +109,7 @@ template <typename Read>
 Scan ReadWithTheTool(const ByteList& file, Read read) {
   RomImage image = fixture::TestImage(file, "scan.sfc");
   RoomSet rooms;
-  const fixture::Outcome outcome = fixture::CaptureRun(image, [&] { read(image, rooms); });
+  const fixture::Outcome outcome = fixture::CaptureRun([&](std::FILE*) { read(image, rooms); });
   if (!outcome.failure.empty()) {
     return {{}, FailedOffset(outcome.failure)};
   }

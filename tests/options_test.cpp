@@ -50,8 +50,6 @@ struct RomWorkspace : Workspace {
 TransferResult JobInMemory(const RoomList& sourceRooms, const RoomList& destinationRooms) {
   InputRom source = PrepareInputRom("a.sfc", SourceRom());
   InputRom destination = PrepareInputRom("h.smc", fixture::WithCopierHeader(DestinationRom()));
-  source.image.console = nullptr;
-  destination.image.console = nullptr;
   return RunTransferJob(source.image, destination.image, sourceRooms, destinationRooms, "_h.smc");
 }
 
@@ -422,7 +420,6 @@ TEST(Options, InspectReadsOneRomAndWritesNothing) {
   RomImage image;
   image.name = "h.smc";
   image.bytes = DestinationRom();
-  image.console = nullptr;
   EXPECT_EQ(all.output, InspectRom(image, nullptr, OutputLayout{}));
 
   const fixture::RunResult some =

@@ -41,11 +41,11 @@ RoomSet WithPits(const std::vector<int>& pits) {
 }
 
 // An output image filled with 0xAA, so that bytes never written stand out.
-RomImage OutputImage(std::int64_t position) {
+OutputRom OutputImage(std::int64_t position) {
   return fixture::OutputImageAt(position, fixture::OUTPUT_IMAGE_SIZE, 0xAA);
 }
 
-std::string CapturedWrite(RomImage& out, const RoomSet& rooms) {
+std::string CapturedWrite(OutputRom& out, const RoomSet& rooms) {
   const fixture::Outcome outcome = fixture::CaptureRun(out, [&] { WriteRoomPits(out, rooms); });
   EXPECT_EQ(outcome.failure, "");
   return outcome.printed;
@@ -124,7 +124,7 @@ TEST(PitRooms, ListAddressOutsideTheFileStopsTheRun) {
 }
 
 TEST(PitRooms, WritesLabelSortedListAndRepointsTheFields) {
-  RomImage out = OutputImage(0x1FA123);
+  OutputRom out = OutputImage(0x1FA123);
   const std::string console = CapturedWrite(out, WithPits({300, 7, 20}));
 
   EXPECT_EQ(console, "WriteRoomPits(): uiDataSize = 6\n");
@@ -146,7 +146,7 @@ TEST(PitRooms, RoomListedTwiceIsWrittenOnceInOrder) {
   RomImage rom = PitImage(8, {300, 20, 7, 300, 20});
   RoomSet rooms;
   ReadRoomPits(rom, rooms);
-  RomImage out = OutputImage(0x1F8000);
+  OutputRom out = OutputImage(0x1F8000);
   WriteRoomPits(out, rooms);
   EXPECT_EQ(fixture::Word(out.bytes, fixture::PIT_LAST_INDEX_FIELD), 0x0004);
   EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8010, 6),
@@ -154,7 +154,7 @@ TEST(PitRooms, RoomListedTwiceIsWrittenOnceInOrder) {
 }
 
 TEST(PitRooms, NoPitRoomsWritesOnlyTheLabel) {
-  RomImage out = OutputImage(0x1F8000);
+  OutputRom out = OutputImage(0x1F8000);
   const std::string console = CapturedWrite(out, RoomSet{});
 
   EXPECT_EQ(console, "WriteRoomPits(): uiDataSize = 0\n");
@@ -168,7 +168,7 @@ TEST(PitRooms, NoPitRoomsWritesOnlyTheLabel) {
 TEST(PitRooms, EveryRoomAPitFillsTheLargestList) {
   std::vector<int> all(ROOM_COUNT);
   for (int room = 0; room < ROOM_COUNT; ++room) all[room] = room;
-  RomImage out = OutputImage(0x1F8000);
+  OutputRom out = OutputImage(0x1F8000);
   EXPECT_EQ(CapturedWrite(out, WithPits(all)), "WriteRoomPits(): uiDataSize = 280\n");
   EXPECT_EQ(fixture::Word(out.bytes, fixture::PIT_LAST_INDEX_FIELD), 0x027E);
   EXPECT_EQ(fixture::Word(out.bytes, 0x1F8010 + 2 * 319), 319);
@@ -177,11 +177,11 @@ TEST(PitRooms, EveryRoomAPitFillsTheLargestList) {
 
 TEST(PitRooms, BankCheckCountsLabelAndList) {
   // 16 bytes are left in the bank: the label alone fits, label and one word do not.
-  RomImage empty = OutputImage(0x1FFFF0);
+  OutputRom empty = OutputImage(0x1FFFF0);
   WriteRoomPits(empty, RoomSet{});
   EXPECT_EQ(fixture::Slice(empty.bytes, 0x1FFFF0, 16), PITS_LABEL);
 
-  RomImage one = OutputImage(0x1FFFF0);
+  OutputRom one = OutputImage(0x1FFFF0);
   WriteRoomPits(one, WithPits({1}));
   EXPECT_EQ(fixture::Slice(one.bytes, 0x1FFFF0, 16), fixture::ByteList(16, 0xAA));
   EXPECT_EQ(fixture::Slice(one.bytes, 0x200000, 16), PITS_LABEL);
@@ -192,7 +192,7 @@ TEST(PitRooms, WrittenListReadsBack) {
   for (std::uint32_t seed : {1u, 2u, 3u}) {
     SCOPED_TRACE(seed);
     RoomSet written = fixture::RandomRooms(seed);
-    RomImage out = OutputImage(0x1F9003);
+    OutputRom out = OutputImage(0x1F9003);
     WriteRoomPits(out, written);
     RoomSet read;
     ReadRoomPits(out, read);

@@ -135,7 +135,7 @@ TEST(PushableBlockWriter, RoomThatDoesNotFitIsReportedAndLaterRoomsStillFit) {
   rooms[5].pushableBlocks = Blocks(0x5000, 100);
   rooms[6].pushableBlocks = Blocks(0x6000, 40);
   rooms[7].pushableBlocks = Blocks(0x7000, 20);
-  RomImage out = fixture::OutputImageAt(0x1F8000);
+  OutputRom out = fixture::OutputImageAt(0x1F8000);
   out.console = console.file;
   WriteRoomPushableBlocks(out, rooms);
   EXPECT_EQ(console.Text(),
@@ -165,7 +165,7 @@ TEST(PushableBlockWriter, TableHoldsExactly128Blocks) {
     RoomSet rooms;
     rooms[1].pushableBlocks = Blocks(0, 127);
     rooms[2].pushableBlocks = Blocks(0, c.blocks - 127);
-    RomImage out = fixture::OutputImageAt(0x1F8000);
+    OutputRom out = fixture::OutputImageAt(0x1F8000);
     out.console = console.file;
     WriteRoomPushableBlocks(out, rooms);
     EXPECT_EQ(console.Text(), c.lines);
@@ -174,7 +174,7 @@ TEST(PushableBlockWriter, TableHoldsExactly128Blocks) {
 
 TEST(PushableBlockWriter, EmptySetWritesLabelCountZeroAndFourWindows) {
   fixture::ConsoleCapture console;
-  RomImage out = fixture::OutputImageAt(0x1F8000);
+  OutputRom out = fixture::OutputImageAt(0x1F8000);
   out.console = console.file;
   WriteRoomPushableBlocks(out, RoomSet{});
   EXPECT_EQ(console.Text(), "WriteRoomPushableBlocks(): uiDataSize = 0\n");
@@ -195,7 +195,7 @@ TEST(PushableBlockWriter, WindowsPastTheBankEndAddressTheNextBank) {
   // A short table ending just before 0x200000: windows 1 to 3 lie in the next bank.
   RoomSet rooms;
   rooms[0].pushableBlocks = {0xABCD};
-  RomImage out = fixture::OutputImageAt(0x1FFFD1);
+  OutputRom out = fixture::OutputImageAt(0x1FFFD1);
   WriteRoomPushableBlocks(out, rooms);
   const std::uint32_t expected[4] = {0x3FFFF0, 0x408070, 0x4080F0, 0x408170};
   for (int k = 0; k < 4; ++k) EXPECT_EQ(fixture::Long(out.bytes, WINDOW_FIELDS[k]), expected[k]);
@@ -204,7 +204,7 @@ TEST(PushableBlockWriter, WindowsPastTheBankEndAddressTheNextBank) {
 
 TEST(PushableBlockWriter, WrittenTableReadsBackUnchanged) {
   const RoomSet expected = fixture::RandomRooms(12);
-  RomImage out = fixture::OutputImageAt(0x1F8000);
+  OutputRom out = fixture::OutputImageAt(0x1F8000);
   WriteRoomPushableBlocks(out, expected);
   RoomSet rooms;
   ReadRoomPushableBlocks(out, rooms);

@@ -93,7 +93,7 @@ TEST(ReadBack, WriterReportsExactlyTheRoomsLeftOut) {
   EXPECT_EQ(RoomsLeftOutOfTorchTable(rooms), (std::vector<int>{4, 6}));
   EXPECT_EQ(RoomsLeftOutOfPushableBlockTable(rooms), (std::vector<int>{11}));
 
-  RomImage out = fixture::OutputImageAt(0x1F8030);
+  OutputRom out = fixture::OutputImageAt(0x1F8030);
   const fixture::Outcome outcome = fixture::CaptureRun(out, [&] {
     WriteRoomPushableBlocks(out, rooms);
     WriteRoomTorches(out, rooms);

@@ -40,11 +40,11 @@ RoomSet ReadItems(RomImage& rom) {
   return rooms;
 }
 
-RomImage Output(std::int64_t position) {
+OutputRom Output(std::int64_t position) {
   return fixture::PaddedOutputImage(SimpleRom(), position, UNTOUCHED);
 }
 
-Outcome Write(RomImage& out, const RoomSet& rooms) {
+Outcome Write(OutputRom& out, const RoomSet& rooms) {
   return fixture::CaptureRun(out, [&] { WriteRoomItems(out, rooms); });
 }
 
@@ -102,7 +102,7 @@ TEST(RoomItemScan, ScanRunningOffTheFileStopsTheRun) {
     rom.resize(0x68000);
     PlantItemList(rom, 12, static_cast<std::uint32_t>(0x68000 - tail.size()), tail);
     RomImage image = fixture::TestImage(rom, "src.sfc");
-    Outcome outcome = fixture::CaptureRun(image, [&] { ReadItems(image); });
+    Outcome outcome = fixture::CaptureRun([&](std::FILE*) { ReadItems(image); });
     EXPECT_EQ(outcome.failure,
               "src.sfc: cannot read the item list of room 12 at offset 0x67FFF: it lies outside "
               "the file (0x68000 bytes).\n")
@@ -130,7 +130,7 @@ TEST(RoomItemRead, ReadsTheTableAndEveryRoomOfTheImage) {
 // Writing
 
 TEST(RoomItemWrite, BlockBankByteAndEntriesAreByteExact) {
-  RomImage out = Output(0x1FA001);
+  OutputRom out = Output(0x1FA001);
   EXPECT_EQ(Write(out, fixture::SimpleRooms()).printed, "WriteRoomItems(): uiDataSize = 2800\n");
 
   const ByteList& bytes = out.bytes;
@@ -172,7 +172,7 @@ TEST(RoomItemWrite, ListsAreFieldsOfWholeSixteenBytes) {
   for (const Case& list : cases) {
     RoomSet rooms = fixture::SimpleRooms();
     rooms[0].itemData = ItemList(list.length);
-    RomImage out = Output(0x1F8030);
+    OutputRom out = Output(0x1F8030);
     EXPECT_EQ(Write(out, rooms).printed, list.printed);
     EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8040, list.length), rooms[0].itemData);
     EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8040 + list.length,
@@ -192,7 +192,7 @@ TEST(RoomItemWrite, BlockThatWouldCrossABankStartsAtTheNextBank) {
   // The block is 0x2800 bytes: from 0x1FD800 it ends exactly at the bank's end.
   const std::vector<Case> cases = {{0x1FD800, 0x1FD800, 0x3F}, {0x1FD801, 0x200000, 0x40}};
   for (const Case& fit : cases) {
-    RomImage out = Output(fit.position);
+    OutputRom out = Output(fit.position);
     Write(out, fixture::SimpleRooms());
     EXPECT_EQ(fixture::Byte(out.bytes, fixture::ITEM_BANK_FIELD), fit.bank);
     EXPECT_EQ(fixture::Slice(out.bytes, fit.blockStart, 12), TextBytes("Items Room 0"));
@@ -210,7 +210,7 @@ TEST(RoomItemWrite, SharedListsAreWrittenAsSeparateCopies) {
   RomImage image = fixture::TestImage(source, "src.sfc");
   const RoomSet rooms = ReadItems(image);
   EXPECT_EQ(rooms[5].itemData, rooms[3].itemData);
-  RomImage out = Output(0x1F8030);
+  OutputRom out = Output(0x1F8030);
   Write(out, rooms);
   EXPECT_NE(Entry(out.bytes, 3), Entry(out.bytes, 5));
   EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8040 + 5 * 32, 5), rooms[3].itemData);
@@ -231,7 +231,7 @@ TEST(RoomItemWrite, ListsOverABankLessTheLabelsStopTheRunAfterTheProgressLine) {
     RoomSet rooms;
     rooms[0].itemData = ItemList(0x3600);
     rooms[1].itemData = ItemList(size.room1Length);
-    RomImage out = Output(0x200010);
+    OutputRom out = Output(0x200010);
     Outcome outcome = Write(out, rooms);
     EXPECT_EQ(outcome.printed, size.printed);
     EXPECT_EQ(outcome.failure, size.stops ? BANK_BREACH_LINE : "");

@@ -45,7 +45,7 @@ RoomSet ReadLayers(RomImage& rom) {
   return rooms;
 }
 
-Outcome Write(RomImage& out, const RoomSet& rooms) {
+Outcome Write(OutputRom& out, const RoomSet& rooms) {
   return fixture::CaptureRun(out, [&] { WriteRoomLayers(out, rooms); });
 }
 
@@ -127,7 +127,7 @@ TEST(RoomLayerScan, ScanRunningOffTheFileStopsTheRun) {
     rom.resize(0x90000);
     PlantLayerData(rom, 12, static_cast<std::uint32_t>(0x90000 - tail.size()), tail);
     RomImage image = fixture::TestImage(rom, "src.sfc");
-    Outcome outcome = fixture::CaptureRun(image, [&] { ReadLayers(image); });
+    Outcome outcome = fixture::CaptureRun([&](std::FILE*) { ReadLayers(image); });
     EXPECT_EQ(outcome.failure,
               "src.sfc: cannot read the layer data of room 12 at offset 0x8FFFF: it lies outside "
               "the file (0x90000 bytes).\n")
@@ -216,7 +216,7 @@ TEST(RoomDoors, TableReachingPastTheFileStopsTheRun) {
                      address + fixture::DOOR_TABLE_FIELD_ADDENDS.at(i));
   }
   RomImage image = fixture::TestImage(rom, "src.sfc");
-  Outcome outcome = fixture::CaptureRun(image, [&] { ReadLayers(image); });
+  Outcome outcome = fixture::CaptureRun([&](std::FILE*) { ReadLayers(image); });
   EXPECT_EQ(outcome.failure,
             "src.sfc: cannot read the door pointer table at offset 0xFFC41: it lies outside the "
             "file (0x100000 bytes).\n");
@@ -227,7 +227,7 @@ TEST(RoomDoors, TableReachingPastTheFileStopsTheRun) {
 
 TEST(RoomLayerWrite, FirstBlocksAndEntriesAreByteExact) {
   const ByteList destination = SimpleRom();
-  RomImage out = fixture::PaddedOutputImage(destination, AFTER_MARKER, UNTOUCHED);
+  OutputRom out = fixture::PaddedOutputImage(destination, AFTER_MARKER, UNTOUCHED);
   EXPECT_EQ(Write(out, fixture::SimpleRooms()).printed, "");
 
   const ByteList& bytes = out.bytes;
@@ -258,7 +258,7 @@ TEST(RoomLayerWrite, FirstBlocksAndEntriesAreByteExact) {
 TEST(RoomLayerWrite, EveryRoomGetsItsOwnBlockAndEntry) {
   const RoomSet rooms = fixture::RandomRooms(5, {.maxSectionBytes = 200});
   const ByteList destination = SimpleRom();
-  RomImage out = fixture::PaddedOutputImage(destination, AFTER_MARKER, UNTOUCHED);
+  OutputRom out = fixture::PaddedOutputImage(destination, AFTER_MARKER, UNTOUCHED);
   Write(out, rooms);
 
   std::int64_t cursor = AFTER_MARKER;
@@ -297,7 +297,7 @@ TEST(RoomLayerWrite, SharedDataAreReadEquallyAndWrittenAsSeparateCopies) {
   EXPECT_EQ(rooms[5].layerData, fixture::SimpleRooms()[0].layerData);
   EXPECT_EQ(rooms[5].doorOffset, std::nullopt);  // room 5's door entry still points elsewhere
 
-  RomImage out = fixture::PaddedOutputImage(SimpleRom(), AFTER_MARKER, UNTOUCHED);
+  OutputRom out = fixture::PaddedOutputImage(SimpleRom(), AFTER_MARKER, UNTOUCHED);
   Write(out, rooms);
   const std::int64_t room0 = LayerStart(out.bytes, 0);
   const std::int64_t room5 = LayerStart(out.bytes, 5);
@@ -318,7 +318,7 @@ TEST(RoomLayerWrite, BlockThatWouldCrossABankStartsAtTheNextBank) {
     RoomSet rooms = fixture::SimpleRooms();
     rooms[0].layerData = Joined({Repeated(fit.dataSize - 6, 0x11), Repeated(6, 0xFF)});
     rooms[0].doorOffset = std::nullopt;
-    RomImage out = fixture::PaddedOutputImage(SimpleRom(), 0x1FFFC1, UNTOUCHED);
+    OutputRom out = fixture::PaddedOutputImage(SimpleRom(), 0x1FFFC1, UNTOUCHED);
     Write(out, rooms);
     EXPECT_EQ(fixture::Slice(out.bytes, 0x1FFFC1, 15), Repeated(15, UNTOUCHED));
     EXPECT_EQ(fixture::Slice(out.bytes, fit.labelAt, 12), TextBytes("Layer Room 0"))
@@ -334,7 +334,7 @@ TEST(RoomLayerWrite, BlockThatWouldCrossABankStartsAtTheNextBank) {
 TEST(RoomLayerWrite, RoomLongerThanABankLessItsLabelStopsTheRun) {
   RoomSet rooms = fixture::SimpleRooms();
   rooms[7].layerData = Joined({Repeated(0x7FF1 - 6, 0x22), Repeated(6, 0xFF)});
-  RomImage out = fixture::PaddedOutputImage(SimpleRom(), AFTER_MARKER, UNTOUCHED);
+  OutputRom out = fixture::PaddedOutputImage(SimpleRom(), AFTER_MARKER, UNTOUCHED);
   Outcome outcome = Write(out, rooms);
   EXPECT_EQ(outcome.printed, "");
   EXPECT_EQ(outcome.failure, BANK_BREACH_LINE);
@@ -343,7 +343,7 @@ TEST(RoomLayerWrite, RoomLongerThanABankLessItsLabelStopsTheRun) {
             TextBytes("Layer Room 6"));
 
   rooms[7].layerData.pop_back();  // 0x7FF0 bytes: label and data fill one bank exactly
-  RomImage fits = fixture::PaddedOutputImage(SimpleRom(), AFTER_MARKER, UNTOUCHED);
+  OutputRom fits = fixture::PaddedOutputImage(SimpleRom(), AFTER_MARKER, UNTOUCHED);
   EXPECT_EQ(Write(fits, rooms).failure, "");
   EXPECT_EQ(LayerStart(fits.bytes, 7), 0x200010);
   EXPECT_EQ(LayerStart(fits.bytes, 8), 0x208010);
@@ -366,7 +366,7 @@ TEST(RoomDoorWrite, DoorEntriesFollowTheirLayerData) {
   ASSERT_GT(withDoor, 0);
   ASSERT_GT(withoutDoor, 0);
 
-  RomImage out = fixture::PaddedOutputImage(destination, AFTER_MARKER, UNTOUCHED);
+  OutputRom out = fixture::PaddedOutputImage(destination, AFTER_MARKER, UNTOUCHED);
   Write(out, rooms);
   for (int room = 0; room < ROOM_COUNT; ++room) {
     const std::uint32_t entry = fixture::Long(out.bytes, fixture::DOOR_TABLE + 3 * room);
@@ -384,7 +384,7 @@ TEST(RoomDoorWrite, DoorEntriesFollowTheirLayerData) {
 TEST(RoomDoorWrite, DestinationWithoutDoorTableChangesOnlyTheLayerTable) {
   RomImage source = fixture::TestImage(fixture::BuildRom(fixture::RandomRooms(3)), "src.sfc");
   const ByteList destination = SimpleRom({.doorTable = false});
-  RomImage out = fixture::PaddedOutputImage(destination, AFTER_MARKER, UNTOUCHED);
+  OutputRom out = fixture::PaddedOutputImage(destination, AFTER_MARKER, UNTOUCHED);
   Write(out, ReadLayers(source));
 
   ByteList below(out.bytes.begin(), out.bytes.begin() + 0x1F8000);

@@ -14,11 +14,11 @@ namespace {
 constexpr std::uint32_t TABLE = fixture::MESSAGE_TABLE;  // 0x3F2A0, address field 0xF2A0
 
 // A destination ROM as the run prepares it for writing: padded to 3 MiB.
-RomImage OutputImage(const RoomSet& rooms, std::int64_t position) {
+OutputRom OutputImage(const RoomSet& rooms, std::int64_t position) {
   return fixture::PaddedOutputImage(fixture::BuildRom(rooms), position);
 }
 
-std::string CapturedWrite(RomImage& out, const RoomSet& rooms) {
+std::string CapturedWrite(OutputRom& out, const RoomSet& rooms) {
   const fixture::Outcome outcome = fixture::CaptureRun(out, [&] { WriteRoomMessages(out, rooms); });
   EXPECT_EQ(outcome.failure, "");
   return outcome.printed;
@@ -78,7 +78,7 @@ TEST(RoomMessages, TableRunningPastTheEndOfTheFileStopsTheRun) {
 
 TEST(RoomMessages, WritesTheNoteBlockAndTheTableInPlace) {
   const RoomSet destination = fixture::SimpleRooms();
-  RomImage out = OutputImage(destination, 0x1FB005);
+  OutputRom out = OutputImage(destination, 0x1FB005);
   const fixture::ByteList before = out.bytes;
   RoomSet rooms = destination;
   rooms[40].message = 0x1234;  // as a transfer of another room onto room 40 leaves it
@@ -98,7 +98,7 @@ TEST(RoomMessages, WritesTheNoteBlockAndTheTableInPlace) {
 
 TEST(RoomMessages, TableIsWrittenWhereTheDestinationHasIt) {
   const RoomSet destination = fixture::SimpleRooms();
-  RomImage out = OutputImage(destination, 0x1F8000);
+  OutputRom out = OutputImage(destination, 0x1F8000);
   fixture::PutWord(out.bytes, fixture::MESSAGE_TABLE_FIELD, 0x9000);
   const fixture::ByteList before = out.bytes;
   WriteRoomMessages(out, destination);
@@ -112,7 +112,7 @@ TEST(RoomMessages, TableIsWrittenWhereTheDestinationHasIt) {
 }
 
 TEST(RoomMessages, WritingTheSetReadFromTheRomChangesOnlyTheNote) {
-  RomImage out = OutputImage(fixture::RandomRooms(5), 0x1F8123);
+  OutputRom out = OutputImage(fixture::RandomRooms(5), 0x1F8123);
   const fixture::ByteList before = out.bytes;
   RoomSet read;
   ReadRoomMessages(out, read);
@@ -127,7 +127,7 @@ TEST(RoomMessages, WritingTheSetReadFromTheRomChangesOnlyTheNote) {
 
 TEST(RoomMessages, NoteBlockMovesToTheNextBankWhenItWouldCrossOne) {
   const RoomSet rooms = fixture::SimpleRooms();
-  RomImage out = OutputImage(rooms, 0x1FFFE8);
+  OutputRom out = OutputImage(rooms, 0x1FFFE8);
   fixture::PutBytes(out.bytes, 0x1FFFE8, fixture::ByteList(24, 0xAA));
   WriteRoomMessages(out, rooms);
   EXPECT_EQ(fixture::Slice(out.bytes, 0x1FFFE8, 24), fixture::ByteList(24, 0xAA));

@@ -22,12 +22,12 @@ using fixture::Outcome;
 using fixture::TextBytes;
 using fixture::UNTOUCHED;
 
-Outcome Write(RomImage& out, const RoomSet& rooms) {
+Outcome Write(OutputRom& out, const RoomSet& rooms) {
   return fixture::CaptureRun(out, [&] { WriteRoomSprites(out, rooms); });
 }
 
 Outcome Check(RomImage& rom) {
-  return fixture::CaptureRun(rom, [&] { CheckSpriteCode(rom); });
+  return fixture::CaptureRun([&](std::FILE*) { CheckSpriteCode(rom); });
 }
 
 ByteList Padded(ByteList bytes) {
@@ -54,11 +54,11 @@ RoomSet ExampleRooms() {
 }
 
 // The output image as the run hands it to the first writer, right after the marker.
-RomImage OutputFrom(ByteList destination) {
+OutputRom OutputFrom(ByteList destination) {
   return fixture::PaddedOutputImage(std::move(destination), AFTER_MARKER, UNTOUCHED);
 }
 
-RomImage BlankOutput() {
+OutputRom BlankOutput() {
   return fixture::OutputImageAt(AFTER_MARKER, fixture::OUTPUT_IMAGE_SIZE, UNTOUCHED);
 }
 
@@ -118,7 +118,7 @@ TEST(RoomSprites, ExampleBlockIsByteExact) {
     SCOPED_TRACE(test.what);
     ByteList destination = fixture::BuildRom(rooms, {.deathMaskCode = test.deathMaskCode});
     if (test.alteredByte) destination.at(*test.alteredByte) ^= 0x01;
-    RomImage out = OutputFrom(destination);
+    OutputRom out = OutputFrom(destination);
     const ByteList expected = ExampleOutputBytes(out.bytes, rooms, test.pointed);
 
     const Outcome outcome = Write(out, rooms);
@@ -142,7 +142,7 @@ TEST(RoomSprites, RoomLabelBlocksHoldSixteenBytes) {
       {42, {'S', 'p', 'r', 'i', 't', 'e', 's', ' ', 'R', 'o', 'o', 'm', ' ', '4', '2', 0}},
       {100, {'S', 'p', 'r', 'i', 't', 'e', 's', ' ', 'R', 'o', 'o', 'm', ' ', '1', '0', '0'}},
   };
-  RomImage out = BlankOutput();
+  OutputRom out = BlankOutput();
   Write(out, ExampleRooms());
   for (const auto& test : cases) {
     EXPECT_EQ(fixture::Slice(out.bytes, 0x1F82D0 + 32 * test.room, 16), test.bytes) << test.room;
@@ -178,7 +178,7 @@ TEST(RoomSprites, LoaderNamesTheBlocksBankAndTable) {
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(test.what);
-    RomImage out = BlankOutput();
+    OutputRom out = BlankOutput();
     out.position = test.position;
     Write(out, ExampleRooms());
     EXPECT_EQ(Tell(out), test.end);
@@ -191,7 +191,7 @@ TEST(RoomSprites, DataBlocksArePaddedToSixteen) {
   RoomSet rooms;
   rooms[0].spriteData = SpriteList(16, 1);
   rooms[1].spriteData = SpriteList(17, 2);
-  RomImage out = BlankOutput();
+  OutputRom out = BlankOutput();
   const Outcome outcome = Write(out, rooms);
   // 5904 + 16 + 32; rooms 2 and up are empty.
   EXPECT_EQ(outcome.printed, "WriteRoomSprites(): uiDataSize = 1740\n");
@@ -207,7 +207,7 @@ TEST(RoomSprites, EmptyListPointsAtWhatFollows) {
   RoomSet rooms = ExampleRooms();
   rooms[5].spriteData.clear();
   rooms[319].spriteData.clear();
-  RomImage out = BlankOutput();
+  OutputRom out = BlankOutput();
   const Outcome outcome = Write(out, rooms);
   EXPECT_EQ(outcome.printed, "WriteRoomSprites(): uiDataSize = 2AF0\n");
   EXPECT_EQ(fixture::Word(out.bytes, 0x1F8050 + 2 * 5), 0x8380);
@@ -220,7 +220,7 @@ TEST(RoomSprites, EmptyListPointsAtWhatFollows) {
 }
 
 TEST(RoomSprites, RewrittenOutputPointsDeathCheckAtNewMasks) {
-  RomImage out = OutputFrom(fixture::BuildRom(ExampleRooms()));
+  OutputRom out = OutputFrom(fixture::BuildRom(ExampleRooms()));
   Write(out, ExampleRooms());
   RoomSet larger = ExampleRooms();
   larger[0].spriteData = SpriteList(40, 9);  // two more data blocks of 16
@@ -255,7 +255,7 @@ TEST(RoomSprites, BlockMustEndInBank3F) {
     RoomSet rooms;
     rooms[0].spriteData = SpriteList(test.dataBytes - 16 * 100, 3);
     for (int room = 200; room < 300; ++room) rooms[room].spriteData = SpriteList(16, 4);
-    RomImage out = BlankOutput();
+    OutputRom out = BlankOutput();
     const Outcome outcome = Write(out, rooms);
     EXPECT_EQ(outcome.printed, test.printed);
     EXPECT_EQ(outcome.failure, test.failure);
@@ -281,9 +281,9 @@ RomImage GameFormImage(std::size_t size) {
 
 RoomSet ReadBack(RomImage& rom, std::string* printed = nullptr) {
   RoomSet rooms;
-  const Outcome outcome = fixture::CaptureRun(rom, [&] {
+  const Outcome outcome = fixture::CaptureRun([&](std::FILE* console) {
     SpritePointerTable table;
-    ReadSpritePointerTable(rom, table);
+    ReadSpritePointerTable(rom, table, console);
     ReadRoomSprites(rom, rooms, table);
   });
   EXPECT_EQ(outcome.failure, "");
@@ -322,7 +322,7 @@ TEST(RoomSprites, ListEndsAtFirstEndByteOrAtTheCap) {
 TEST(RoomSprites, ListRunningOffTheFileStopsTheRun) {
   RomImage rom = GameFormImage(0x50000);
   fixture::PutWord(rom.bytes, 0x48000 + 2 * 250, 0xFFF8);
-  const Outcome outcome = fixture::CaptureRun(rom, [&] {
+  const Outcome outcome = fixture::CaptureRun([&](std::FILE*) {
     SpritePointerTable table;
     RoomSet rooms;
     ReadSpritePointerTable(rom, table);
@@ -337,7 +337,8 @@ TEST(RoomSprites, GameFormIsReadQuietlyFromBankNine) {
   const RoomSet rooms = fixture::RandomRooms(11);
   RomImage rom = fixture::TestImage(fixture::BuildRom(rooms), "game.sfc");
   SpritePointerTable table;
-  const Outcome outcome = fixture::CaptureRun(rom, [&] { ReadSpritePointerTable(rom, table); });
+  const Outcome outcome =
+      fixture::CaptureRun([&](std::FILE* console) { ReadSpritePointerTable(rom, table, console); });
   EXPECT_EQ(outcome.printed, "");
   EXPECT_EQ(table.bank, 0x09);
   EXPECT_EQ(table.tableAddress, 0x098000u);
@@ -363,7 +364,7 @@ TEST(RoomSprites, LoaderFormPrintsTheLoadersValues) {
 
 TEST(RoomSprites, WrittenOutputReadsBackThroughItsLoader) {
   const RoomSet rooms = ExampleRooms();
-  RomImage out = OutputFrom(fixture::BuildRom(fixture::RandomRooms(5)));
+  OutputRom out = OutputFrom(fixture::BuildRom(fixture::RandomRooms(5)));
   Write(out, rooms);
   std::string printed;
   const RoomSet read = ReadBack(out, &printed);
@@ -379,9 +380,9 @@ TEST(RoomSprites, CheckAcceptsGameCodeAndToolsLoader) {
   RomImage game = fixture::TestImage(fixture::BuildRom(fixture::SimpleRooms()), "game.sfc");
   RomImage loader = fixture::TestImage(
       fixture::BuildRom(fixture::SimpleRooms(), {.spriteLoaderForm = true}), "loader.sfc");
-  RomImage written = OutputFrom(fixture::BuildRom(fixture::SimpleRooms()));
+  OutputRom written = OutputFrom(fixture::BuildRom(fixture::SimpleRooms()));
   Write(written, ExampleRooms());
-  for (RomImage* rom : {&game, &loader, &written}) {
+  for (RomImage* rom : {&game, &loader, static_cast<RomImage*>(&written)}) {
     EXPECT_EQ(Check(*rom).failure, "") << rom->name;
   }
 }

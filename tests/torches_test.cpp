@@ -197,7 +197,7 @@ TEST(TorchWriter, EntryForRoom5IsRoomWordTorchesAndEndWord) {
   fixture::ConsoleCapture console;
   RoomSet rooms;
   rooms[5].torches = {0x1234, 0x2345};
-  RomImage out = fixture::OutputImageAt(0x1F8000);
+  OutputRom out = fixture::OutputImageAt(0x1F8000);
   out.console = console.file;
   WriteRoomTorches(out, rooms);
   EXPECT_EQ(console.Text(), "WriteRoomTorches(): uiDataSize = 8\n");
@@ -224,7 +224,7 @@ TEST(TorchWriter, TableLimitIs384Bytes) {
     RoomSet rooms;
     rooms[5].torches = Torches(0x0500, c.torches);
     rooms[9].torches = {0x0909};
-    RomImage out = fixture::OutputImageAt(0x1F8000);
+    OutputRom out = fixture::OutputImageAt(0x1F8000);
     out.console = console.file;
     WriteRoomTorches(out, rooms);
     EXPECT_EQ(console.Text(), c.lines);
@@ -237,7 +237,7 @@ TEST(TorchWriter, TableLimitIs384Bytes) {
 
 TEST(TorchWriter, EmptySetWritesLabelCountZeroAndThreeWindows) {
   fixture::ConsoleCapture console;
-  RomImage out = fixture::OutputImageAt(0x1F8001);
+  OutputRom out = fixture::OutputImageAt(0x1F8001);
   out.console = console.file;
   WriteRoomTorches(out, RoomSet{});
   EXPECT_EQ(console.Text(), "WriteRoomTorches(): uiDataSize = 0\n");
@@ -276,7 +276,7 @@ TEST(TorchWriter, EveryWrittenTableReadsBackUnchangedAcrossWindowBoundaries) {
   for (std::uint32_t seed = 1; seed <= 40; ++seed) {
     SCOPED_TRACE(seed);
     const RoomSet expected = RandomTorchRooms(seed);
-    RomImage out = fixture::OutputImageAt(0x1F8000);
+    OutputRom out = fixture::OutputImageAt(0x1F8000);
     WriteRoomTorches(out, expected);
     RoomSet rooms;
     ReadRoomTorches(out, rooms);

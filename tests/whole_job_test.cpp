@@ -79,15 +79,13 @@ ByteList RunJobInProcess(const ByteList& sourceFile, const ByteList* destination
                          const RoomList& sourceList, const RoomList& destinationList,
                          std::FILE* console, std::optional<RoomSet>* destinationSet = nullptr) {
   InputRom source = PrepareInputRom("a.sfc", sourceFile);
-  source.image.console = console;
   std::optional<InputRom> destination;
   if (destinationFile != nullptr) {
     destination = PrepareInputRom("b.sfc", *destinationFile);
-    destination->image.console = console;
   }
   RomImage& destinationImage = destination ? destination->image : source.image;
-  TransferResult result =
-      RunTransferJob(source.image, destinationImage, sourceList, destinationList, "_b.sfc");
+  TransferResult result = RunTransferJob(source.image, destinationImage, sourceList,
+                                         destinationList, "_b.sfc", OutputLayout{}, console);
   if (destinationSet != nullptr) *destinationSet = result.destinationSet;
   return result.out.bytes;
 }

@@ -332,14 +332,11 @@ std::string FormatSummary(RomImage& rom, const RomTables& tables, const RoomSet&
 }  // namespace
 
 std::string InspectRom(RomImage& rom, const RoomList* rooms, const OutputLayout& layout) {
-  std::FILE* const console = rom.console;
-  rom.console = nullptr;
   RoomSet roomSet;
   RomTables tables;
   ReadAllRooms(rom, roomSet, tables);
   const RoomPointers pointers = PointersOf(tables);
   const std::vector<Extent> extents = Extents(rom, tables, roomSet, pointers);
-  rom.console = console;
 
   const SharedPointers shared = Sharing(pointers);
   std::string text =

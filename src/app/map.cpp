@@ -77,7 +77,7 @@ void AddBlock(MapRow& row, const PlacedBlock& block) {
 }
 
 // One row per block, the consecutive per-room layer blocks folded into one.
-std::vector<MapRow> BuildRows(const RomImage& out) {
+std::vector<MapRow> BuildRows(const OutputRom& out) {
   std::vector<MapRow> rows;
   std::optional<int> firstLayerRoom;
   for (const PlacedBlock& block : out.placedBlocks) {
@@ -125,7 +125,7 @@ struct BankUse {
   std::int64_t lastEnd = 0;  // end of the bank's last block, or the bank start
 };
 
-BankUse UseOfBank(const RomImage& out, std::int64_t bank) {
+BankUse UseOfBank(const OutputRom& out, std::int64_t bank) {
   const std::int64_t bankStart = bank * BANK_BYTES;
   const std::int64_t bankEnd = bankStart + BANK_BYTES;
   BankUse use{0, bankStart};
@@ -140,7 +140,7 @@ BankUse UseOfBank(const RomImage& out, std::int64_t bank) {
   return use;
 }
 
-std::string FormatBankRows(const RomImage& out, std::int64_t areaStart, std::int64_t areaEnd) {
+std::string FormatBankRows(const OutputRom& out, std::int64_t areaStart, std::int64_t areaEnd) {
   std::string text = "Bank  File offsets   Used  Gaps  Free\n";
   const std::int64_t lastBank = BankOf(std::max(areaStart, areaEnd - 1));
   for (std::int64_t bank = BankOf(areaStart); bank <= lastBank; ++bank) {
@@ -155,7 +155,7 @@ std::string FormatBankRows(const RomImage& out, std::int64_t areaStart, std::int
   return text;
 }
 
-std::string FormatTotal(const RomImage& out, std::int64_t areaStart, std::int64_t areaEnd) {
+std::string FormatTotal(const OutputRom& out, std::int64_t areaStart, std::int64_t areaEnd) {
   std::int64_t inBlocks = 0;
   for (const PlacedBlock& block : out.placedBlocks) {
     inBlocks += block.end - block.start;
@@ -184,7 +184,7 @@ std::optional<MapRow> FindRow(const std::vector<MapRow>& rows, BlockKind kind) {
 }
 
 // From the start of the first sprite block to the end of the last.
-std::optional<MapRow> SpriteBlock(const RomImage& out) {
+std::optional<MapRow> SpriteBlock(const OutputRom& out) {
   std::optional<MapRow> sprite;
   for (const PlacedBlock& block : out.placedBlocks) {
     if (std::find(SPRITE_BLOCKS.begin(), SPRITE_BLOCKS.end(), block.kind) == SPRITE_BLOCKS.end()) {
@@ -199,7 +199,7 @@ std::optional<MapRow> SpriteBlock(const RomImage& out) {
   return sprite;
 }
 
-std::string FormatLimits(const RomImage& out, const std::vector<MapRow>& rows,
+std::string FormatLimits(const OutputRom& out, const std::vector<MapRow>& rows,
                          std::int64_t areaStart, std::int64_t areaEnd) {
   std::string text = FormatLimitHeading();
   if (const std::optional<MapRow> sprite = SpriteBlock(out)) {
@@ -227,7 +227,7 @@ std::string FormatLimits(const RomImage& out, const std::vector<MapRow>& rows,
 
 // The tables and list regions the editable layout rewrites where the game
 // keeps them: their use against their space.
-std::string FormatInPlaceRows(const RomImage& out) {
+std::string FormatInPlaceRows(const OutputRom& out) {
   std::string text = Format("%-24s %-14s %6s %6s %6s  %4s\n", "Rewritten in place", "File offsets",
                             "Used", "Space", "Left", "Use");
   for (const InPlaceRegion& region : out.inPlaceRegions) {
@@ -255,7 +255,7 @@ std::string FormatLimitRow(const char* name, std::int64_t used, std::int64_t lim
                 static_cast<long long>(percent));
 }
 
-std::string FormatMap(const RomImage& out, const OutputLayout& layout) {
+std::string FormatMap(const OutputRom& out, const OutputLayout& layout) {
   const std::vector<MapRow> rows = BuildRows(out);
   const std::int64_t areaStart = layout.base;
   const std::int64_t areaEnd = RelocatedAreaEnd(out, layout);

@@ -15,10 +15,10 @@
 #include <string>
 
 #include "app/job/output_layout.h"
-#include "rom/rom_image.h"
+#include "rom/output_rom.h"
 
 // `layout` is the one the writers placed the blocks by.
-std::string FormatMap(const RomImage& out, const OutputLayout& layout);
+std::string FormatMap(const OutputRom& out, const OutputLayout& layout);
 
 // The heading and one row of a table of limits, shared by the views:
 // name, bytes used, the limit, bytes left and the share used in percent.

@@ -194,7 +194,7 @@ void RunTransfer(const CommandLine& line) {
   OutputFile output;
   output.pending = PrepareOutput(outputName, line.dryRun);
   TransferResult result = RunTransferJob(sourceRom, destinationRom, sourceRooms, destinationRooms,
-                                         outputName, LayoutOf(line));
+                                         outputName, LayoutOf(line), stdout);
   FinishImage(line, result);
 
   std::fflush(stdout);

@@ -27,7 +27,7 @@ void EnsureNoBankBreach(RomImage& out, std::uint32_t size) {
   }
 }
 
-std::int64_t PlaceBlock(RomImage& out, const char* writer, std::uint32_t uiDataSize,
+std::int64_t PlaceBlock(OutputRom& out, const char* writer, std::uint32_t uiDataSize,
                         std::uint32_t blockSize) {
   AlignTo16(out);
   Report(out, Format("%s(): uiDataSize = %X\n", writer, uiDataSize));

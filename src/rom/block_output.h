@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 
 // Per-room labels such as "Sprites Room 319" are formatted into a buffer of
@@ -27,7 +28,7 @@ void EnsureNoBankBreach(RomImage& out, std::uint32_t size);
 // EnsureNoBankBreach does; returns where the block starts. uiDataSize, the
 // name the line has always printed, is the size the writer reports for its
 // data; the block may be larger (a label in front, space kept free).
-std::int64_t PlaceBlock(RomImage& out, const char* writer, std::uint32_t uiDataSize,
+std::int64_t PlaceBlock(OutputRom& out, const char* writer, std::uint32_t uiDataSize,
                         std::uint32_t blockSize);
 
 // Writes at each of `fields` the 3-byte SNES address of one window of a

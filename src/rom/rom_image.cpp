@@ -239,20 +239,6 @@ void WriteLongAt(RomImage& image, std::int64_t offset, std::uint32_t value) {
   AtOffset(image, offset, [&] { return (WriteLong(image, value), true); });
 }
 
-void RecordBlock(RomImage& out, BlockKind kind, std::int64_t start, std::int64_t end) {
-  out.placedBlocks.push_back({kind, start, end, -1});
-}
-
-void RecordRoomBlock(RomImage& out, BlockKind kind, int room, std::int64_t start,
-                     std::int64_t end) {
-  out.placedBlocks.push_back({kind, start, end, room});
-}
-
-void RecordRegion(RomImage& out, const std::string& name, std::int64_t start, std::size_t used,
-                  std::int64_t space) {
-  out.inPlaceRegions.push_back({name, start, static_cast<std::int64_t>(used), space});
-}
-
 // The name's storage is reused: most names fit in what an earlier one left.
 void SetReading(RomImage& image, const char* what) {
   image.reading.text.assign(what);
@@ -274,10 +260,4 @@ std::string DescribeReading(const RomImage& image) {
     return Format("%s %lld", image.reading.numbered, static_cast<long long>(image.reading.number));
   }
   return image.reading.text;
-}
-
-void Report(const RomImage& image, const std::string& line) {
-  if (image.console != nullptr) {
-    std::fputs(line.c_str(), image.console);
-  }
 }

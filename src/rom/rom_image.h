@@ -8,46 +8,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "rom/byte_list.h"
-
-// What a block the writers placed in the relocated area holds.
-enum class BlockKind {
-  Marker,
-  SpritePointerTable,
-  SpriteLists,
-  SpritePointerLoader,
-  SlotDeathMasks,
-  RoomHeaders,
-  LayerData,  // one room's; the block names the room
-  RoomItems,
-  PushableBlocks,
-  Torches,
-  Chests,
-  PitRooms,
-  MessageTableNote,
-};
-
-// A block the writers placed in the relocated area, for the layout checks and the map.
-struct PlacedBlock {
-  BlockKind kind = BlockKind::Marker;
-  std::int64_t start = 0;
-  std::int64_t end = 0;  // one past the last byte
-  int room = -1;         // the room of a per-room block, else -1
-};
-
-// A table or list region the editable layout rewrites where the game keeps
-// it, for the map: `used` of its `space` bytes from `start`.
-struct InPlaceRegion {
-  std::string name;
-  std::int64_t start = 0;
-  std::int64_t used = 0;
-  std::int64_t space = 0;
-};
 
 // What the readers are reading now, for messages: `text`, or when `numbered`
 // is set, that and a number ("layer data of room 5"). The readers name every
@@ -70,10 +35,7 @@ struct RomImage {
   ByteList bytes;
   std::int64_t position = 0;
   ReadingName reading;
-  std::FILE* console = stdout;                // where progress lines go; nullptr keeps quiet
-  std::vector<PlacedBlock> placedBlocks;      // output only: the blocks in the order written
-  std::vector<InPlaceRegion> inPlaceRegions;  // output only: what was rewritten in place
-  std::vector<bool> zeroBlocks;               // output only: block i is known to hold only 0x00
+  std::vector<bool> zeroBlocks;  // output only: block i is known to hold only 0x00
 };
 
 // Replaces the image's bytes with `size` bytes of fresh storage, all 0x00
@@ -128,19 +90,8 @@ void WriteByteAt(RomImage& image, std::int64_t offset, std::uint8_t value);
 void WriteWordAt(RomImage& image, std::int64_t offset, std::uint16_t value);
 void WriteLongAt(RomImage& image, std::int64_t offset, std::uint32_t value);
 
-// Notes a block written at [start, end) in the relocated area.
-void RecordBlock(RomImage& out, BlockKind kind, std::int64_t start, std::int64_t end);
-void RecordRoomBlock(RomImage& out, BlockKind kind, int room, std::int64_t start, std::int64_t end);
-
-// Notes a region rewritten in place, `used` of `space` bytes from `start`.
-void RecordRegion(RomImage& out, const std::string& name, std::int64_t start, std::size_t used,
-                  std::int64_t space);
-
 // Names what is being read, for the messages of reads that fail.
 void SetReading(RomImage& image, const char* what);
 void SetReading(RomImage& image, const std::string& what);
 void SetReading(RomImage& image, const char* what, std::int64_t number);  // "what number"
 std::string DescribeReading(const RomImage& image);
-
-// Prints a progress line on the image's console.
-void Report(const RomImage& image, const std::string& line);

@@ -45,7 +45,7 @@ void ReadRoomChests(RomImage& rom, RoomSet& rooms) {
   }
 }
 
-void WriteRoomChests(RomImage& out, const RoomSet& rooms, std::uint32_t reservedSize) {
+void WriteRoomChests(OutputRom& out, const RoomSet& rooms, std::uint32_t reservedSize) {
   const ByteList label = LabelBlock("Chests");
   const ByteList table = BuildChestTable(rooms);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());

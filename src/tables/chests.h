@@ -19,6 +19,7 @@
 
 #include <cstdint>
 
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 
@@ -32,6 +33,6 @@ void ReadRoomChests(RomImage& rom, RoomSet& rooms);
 // With `reservedSize`, the table takes at least that many bytes after its
 // label (only the entries are written): room for an editor that writes up to
 // its own limit through the table address without reaching the next block.
-void WriteRoomChests(RomImage& out, const RoomSet& rooms, std::uint32_t reservedSize = 0);
+void WriteRoomChests(OutputRom& out, const RoomSet& rooms, std::uint32_t reservedSize = 0);
 // The most chests a dungeon editor writes through the table address: 168 entries.
 constexpr std::uint32_t EDITOR_CHEST_SPACE = 168 * 3;

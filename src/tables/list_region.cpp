@@ -74,7 +74,7 @@ void RequireListsFit(const ListRegion& region, const char* what, const PackedLis
   }
 }
 
-void WritePackedLists(RomImage& out, std::int64_t table, const ListRegion& region,
+void WritePackedLists(OutputRom& out, std::int64_t table, const ListRegion& region,
                       const PackedLists& packed, const ListNames& names) {
   for (std::size_t room = 0; room < packed.offsets.size(); ++room) {
     Seek(out, table + 2 * static_cast<std::int64_t>(room));
@@ -89,7 +89,7 @@ void WritePackedLists(RomImage& out, std::int64_t table, const ListRegion& regio
 
 }  // namespace
 
-void WriteListsInPlace(RomImage& out, const RoomSet& rooms, ByteList RoomData::*list,
+void WriteListsInPlace(OutputRom& out, const RoomSet& rooms, ByteList RoomData::*list,
                        const ListRegion& region, std::int64_t table, const ListNames& names) {
   const PackedLists packed = PackRoomLists(rooms, list);
   const auto uiDataSize = static_cast<std::uint32_t>(2 * ROOM_COUNT + packed.bytes.size());

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 
@@ -52,5 +53,5 @@ struct ListNames {
 // and writes each room's entry of the table at `table` (the low 16 bits of
 // its list's SNES address) and the lists from the region's start. The
 // position stays.
-void WriteListsInPlace(RomImage& out, const RoomSet& rooms, ByteList RoomData::*list,
+void WriteListsInPlace(OutputRom& out, const RoomSet& rooms, ByteList RoomData::*list,
                        const ListRegion& region, std::int64_t table, const ListNames& names);

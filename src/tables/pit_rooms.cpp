@@ -45,7 +45,7 @@ void ReadRoomPits(RomImage& rom, RoomSet& rooms) {
   }
 }
 
-void WriteRoomPits(RomImage& out, const RoomSet& rooms) {
+void WriteRoomPits(OutputRom& out, const RoomSet& rooms) {
   const ByteList label = LabelBlock("Pits");
   const ByteList list = PitList(rooms);
   const auto uiDataSize = static_cast<std::uint32_t>(list.size());

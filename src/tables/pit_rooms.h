@@ -16,6 +16,7 @@
 
 #include <cstdint>
 
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 
@@ -27,4 +28,4 @@ std::int64_t PitListSize(std::uint16_t lastIndex);
 
 // Sets hasPit in all 320 records: 1 for the listed rooms, 0 for the others.
 void ReadRoomPits(RomImage& rom, RoomSet& rooms);
-void WriteRoomPits(RomImage& out, const RoomSet& rooms);
+void WriteRoomPits(OutputRom& out, const RoomSet& rooms);

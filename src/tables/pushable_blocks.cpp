@@ -1,6 +1,7 @@
 #include "tables/pushable_blocks.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "rom/block_output.h"
 #include "rom/format.h"
@@ -32,10 +33,10 @@ void ReadWindow(RomImage& rom, RoomSet& rooms, std::size_t window, std::uint32_t
 
 // The entries of rooms 0 to 319 in ascending order, leaving out (and
 // reporting) every room whose blocks would take the table past its limit.
-ByteList BuildBlockTable(RomImage& out, const RoomSet& rooms) {
+ByteList BuildBlockTable(const RoomSet& rooms, std::FILE* console) {
   const std::vector<int> leftOut = RoomsLeftOutOfPushableBlockTable(rooms);
   for (const int room : leftOut) {
-    Report(out, Format("Not enough memory for pushable blocks for room %d\n", room));
+    Report(console, Format("Not enough memory for pushable blocks for room %d\n", room));
   }
   ByteList table;
   for (int room = 0; room < ROOM_COUNT; ++room) {
@@ -81,9 +82,9 @@ void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms) {
   }
 }
 
-void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms, std::uint32_t reservedSize) {
+void WriteRoomPushableBlocks(OutputRom& out, const RoomSet& rooms, std::uint32_t reservedSize) {
   const ByteList label = LabelBlock(PUSHABLE_BLOCK_TABLE_LABEL);
-  const ByteList table = BuildBlockTable(out, rooms);
+  const ByteList table = BuildBlockTable(rooms, out.console);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
 
   const std::uint32_t space = std::max(uiDataSize, reservedSize);

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 
@@ -39,7 +40,7 @@ constexpr char PUSHABLE_BLOCK_TABLE_LABEL[] = "Pushable Blocks";
 void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms);
 // With `reservedSize`, the table takes at least that many bytes after its
 // label (only the entries are written), as for the chests.
-void WriteRoomPushableBlocks(RomImage& out, const RoomSet& rooms, std::uint32_t reservedSize = 0);
+void WriteRoomPushableBlocks(OutputRom& out, const RoomSet& rooms, std::uint32_t reservedSize = 0);
 
 // The rooms, in ascending order, whose blocks the writer leaves out because
 // they would take the table past PUSHABLE_BLOCK_TABLE_LIMIT bytes.

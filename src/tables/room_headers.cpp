@@ -43,7 +43,7 @@ void ReadRoomHeaders(RomImage& rom, RoomSet& rooms, const HeaderPointerTable& ta
   }
 }
 
-void WriteRoomHeaders(RomImage& out, const RoomSet& rooms) {
+void WriteRoomHeaders(OutputRom& out, const RoomSet& rooms) {
   const std::uint32_t tableOffset = HeaderTableOffset(out);
   const RoomRecords records = SizeRoomRecords(rooms, "Header Room %d", HeaderBytes);
   const std::uint32_t uiDataSize = records.size;

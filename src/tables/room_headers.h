@@ -18,6 +18,7 @@
 #include <array>
 #include <cstdint>
 
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 #include "tables/banked_lists.h"
@@ -35,7 +36,7 @@ void ReadHeaderPointerTable(RomImage& rom, HeaderPointerTable& table);
 // Whether room 0's header lies right behind entry 295: the table then has 296 entries.
 bool IsShortHeaderTable(const HeaderPointerTable& table);
 void ReadRoomHeaders(RomImage& rom, RoomSet& rooms, const HeaderPointerTable& table);
-void WriteRoomHeaders(RomImage& out, const RoomSet& rooms);
+void WriteRoomHeaders(OutputRom& out, const RoomSet& rooms);
 
 // File offset of the header pointer table that the writer rewrites in place.
 std::uint32_t HeaderTableOffset(RomImage& rom);

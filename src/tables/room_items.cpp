@@ -61,7 +61,7 @@ void ReadRoomItems(RomImage& rom, RoomSet& rooms, const ItemPointerTable& table)
   }
 }
 
-void WriteRoomItems(RomImage& out, const RoomSet& rooms) {
+void WriteRoomItems(OutputRom& out, const RoomSet& rooms) {
   const std::uint32_t tableOffset = ItemTableOffset(out);
   // The lists are written from the room set with their padding, not copied.
   const RoomRecords records = SizeRoomRecords(rooms, ITEM_LABEL_FORMAT, ItemBytes);
@@ -95,7 +95,7 @@ ListRegion ItemListRegion(const ItemPointerTable& table, const RoomSet& rooms,
   return RegionOfLists(table.bank, table.entries, rooms, &RoomData::itemData, "item", romName);
 }
 
-void WriteRoomItemsInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region) {
+void WriteRoomItemsInPlace(OutputRom& out, const RoomSet& rooms, const ListRegion& region) {
   const std::int64_t table = ItemTableOffset(out);
   WriteListsInPlace(out, rooms, &RoomData::itemData, region, table,
                     {"WriteRoomItems", "item lists", "Item pointer table", "Item lists"});

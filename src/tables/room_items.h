@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <string>
 
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 #include "tables/banked_lists.h"
@@ -31,12 +32,12 @@ using ItemPointerTable = BankedPointerTable;
 
 void ReadItemPointerTable(RomImage& rom, ItemPointerTable& table);
 void ReadRoomItems(RomImage& rom, RoomSet& rooms, const ItemPointerTable& table);
-void WriteRoomItems(RomImage& out, const RoomSet& rooms);
+void WriteRoomItems(OutputRom& out, const RoomSet& rooms);
 
 // The editable layout: the table rewritten where it stands, the lists packed
 // into `region`, the span of the destination's own lists; the bank byte and
 // the table address stay. The position stays.
-void WriteRoomItemsInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region);
+void WriteRoomItemsInPlace(OutputRom& out, const RoomSet& rooms, const ListRegion& region);
 // The span of the lists read through `table` into `rooms`.
 ListRegion ItemListRegion(const ItemPointerTable& table, const RoomSet& rooms,
                           const std::string& romName);

@@ -85,7 +85,7 @@ void ReadRoomLayers(RomImage& rom, RoomSet& rooms, const LayerPointerTable& tabl
   ReadRoomDoors(rom, rooms, layerOffsets);
 }
 
-void WriteRoomLayers(RomImage& out, const RoomSet& rooms) {
+void WriteRoomLayers(OutputRom& out, const RoomSet& rooms) {
   const std::uint32_t tableOffset = LayerTableOffset(out);
   const std::optional<std::uint32_t> doorTableOffset = DoorTableOffset(out);
 

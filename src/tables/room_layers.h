@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 
@@ -36,7 +37,7 @@ void ReadLayerPointerTable(RomImage& rom, LayerPointerTable& table);
 // Also reads every room's door offset when the ROM has a door pointer table.
 void ReadRoomLayers(RomImage& rom, RoomSet& rooms, const LayerPointerTable& table);
 // Also repoints the door pointer table of the output when it has one. Prints nothing.
-void WriteRoomLayers(RomImage& out, const RoomSet& rooms);
+void WriteRoomLayers(OutputRom& out, const RoomSet& rooms);
 
 // File offset of the layer pointer table that the writer rewrites in place.
 std::uint32_t LayerTableOffset(RomImage& rom);

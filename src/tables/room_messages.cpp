@@ -16,7 +16,7 @@ void ReadRoomMessages(RomImage& rom, RoomSet& rooms) {
   }
 }
 
-void WriteRoomMessages(RomImage& out, const RoomSet& rooms) {
+void WriteRoomMessages(OutputRom& out, const RoomSet& rooms) {
   const std::uint32_t tableOffset = MessageTableOffset(out);
 
   ByteList block = LabelBlock("Messages");

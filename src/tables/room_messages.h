@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 
@@ -20,7 +21,7 @@ constexpr std::uint32_t MESSAGE_TABLE_BANK = 0x07;
 constexpr std::uint32_t MESSAGE_TABLE_SIZE = 2 * ROOM_COUNT;
 
 void ReadRoomMessages(RomImage& rom, RoomSet& rooms);
-void WriteRoomMessages(RomImage& out, const RoomSet& rooms);
+void WriteRoomMessages(OutputRom& out, const RoomSet& rooms);
 
 // File offset of the message table that the writer rewrites in place.
 std::uint32_t MessageTableOffset(RomImage& rom);

@@ -35,15 +35,16 @@ std::int64_t LoaderOffset(RomImage& rom) {
   return OffsetOf(ReadLongAt(rom, SPRITE_CODE_FIELD + 1, "sprite pointer loader address"));
 }
 
-void ReadLoaderForm(RomImage& rom, SpritePointerTable& table) {
+void ReadLoaderForm(RomImage& rom, SpritePointerTable& table, std::FILE* console) {
   const std::uint32_t uiJumpTarget =
       ReadLongAt(rom, SPRITE_CODE_FIELD + 1, "sprite pointer loader address");
   const std::int64_t loader = OffsetOf(uiJumpTarget);
   table.bank = ReadByteAt(rom, loader + SPRITE_LOADER_BANK_BYTE, "sprite pointer loader");
   const std::uint32_t uiBank = table.bank;
   table.tableAddress = ReadWordAt(rom, loader + SPRITE_LOADER_TABLE_BYTE) + (uiBank << 16);
-  Report(rom, Format("uiJumpTarget: %X, uiBank: %X, uiBank<<16: %X, uiPointerTablePointer: %X\n",
-                     uiJumpTarget, uiBank, uiBank << 16, table.tableAddress));
+  Report(console,
+         Format("uiJumpTarget: %X, uiBank: %X, uiBank<<16: %X, uiPointerTablePointer: %X\n",
+                uiJumpTarget, uiBank, uiBank << 16, table.tableAddress));
 }
 
 void ReadGameForm(RomImage& rom, SpritePointerTable& table) {
@@ -58,7 +59,7 @@ std::span<const std::uint8_t> SpriteBytes(const RoomData& room) { return room.sp
 
 // Aligns, reports and keeps the block in one bank that the game's sprite code
 // can use; returns the block's start.
-std::int64_t PlaceSpriteBlock(RomImage& out, std::uint32_t uiDataSize) {
+std::int64_t PlaceSpriteBlock(OutputRom& out, std::uint32_t uiDataSize) {
   const std::int64_t aligned = (Tell(out) + 15) / 16 * 16;
   if (PlaceBlock(out, "WriteRoomSprites", uiDataSize, uiDataSize) >= SPRITE_BLOCK_LIMIT) {
     const std::int64_t available = aligned < SPRITE_BLOCK_LIMIT ? SPRITE_BLOCK_LIMIT - aligned : 0;
@@ -155,10 +156,10 @@ std::int64_t SpriteListEnd(const RomImage& rom, std::int64_t start) {
 
 }  // namespace
 
-void ReadSpritePointerTable(RomImage& rom, SpritePointerTable& table) {
+void ReadSpritePointerTable(RomImage& rom, SpritePointerTable& table, std::FILE* console) {
   table = SpritePointerTable{};
   if (ReadByteAt(rom, SPRITE_CODE_FIELD, "sprite table code") == JSL_OPCODE) {
-    ReadLoaderForm(rom, table);
+    ReadLoaderForm(rom, table, console);
   } else {
     ReadGameForm(rom, table);
   }
@@ -176,7 +177,7 @@ void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& ta
   }
 }
 
-void WriteRoomSprites(RomImage& out, const RoomSet& rooms) {
+void WriteRoomSprites(OutputRom& out, const RoomSet& rooms) {
   // The lists are written from the room set with their padding, not copied.
   const RoomRecords records = SizeRoomRecords(rooms, SPRITE_LABEL_FORMAT, SpriteBytes);
   SetReading(out, "sprite block");
@@ -253,7 +254,7 @@ ListRegion SpriteListRegion(const SpritePointerTable& table, const RoomSet& room
   return RegionOfLists(table.bank, table.entries, rooms, &RoomData::spriteData, "sprite", romName);
 }
 
-void WriteRoomSpritesInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region) {
+void WriteRoomSpritesInPlace(OutputRom& out, const RoomSet& rooms, const ListRegion& region) {
   const std::int64_t table = GameSpriteTableOffset(out);
   WriteListsInPlace(out, rooms, &RoomData::spriteData, region, table,
                     {"WriteRoomSprites", "sprite lists", "Sprite pointer table", "Sprite lists"});

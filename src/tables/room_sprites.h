@@ -37,8 +37,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 #include "tables/banked_lists.h"
@@ -77,18 +79,18 @@ constexpr std::int64_t SPRITE_BLOCK_LIMIT = 0x200000;
 
 using SpritePointerTable = BankedPointerTable;
 
-// Prints the loader's values when the ROM calls this tool's loader.
-void ReadSpritePointerTable(RomImage& rom, SpritePointerTable& table);
+// Prints the loader's values on `console` (nullptr: quiet) when the ROM calls this tool's loader.
+void ReadSpritePointerTable(RomImage& rom, SpritePointerTable& table, std::FILE* console = nullptr);
 // Appends each room's list, with its 0xFF end byte, to the room's spriteData.
 void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& table);
 // Writes the sprite block from the position and patches the game's code;
 // leaves the position at the end of the block.
-void WriteRoomSprites(RomImage& out, const RoomSet& rooms);
+void WriteRoomSprites(OutputRom& out, const RoomSet& rooms);
 
 // The editable layout keeps the game's lookup: the table where the word at
 // 0x4C298 leads, rewritten there, and the lists packed into `region`, the
 // span of the destination's own lists in bank 0x09. The position stays.
-void WriteRoomSpritesInPlace(RomImage& out, const RoomSet& rooms, const ListRegion& region);
+void WriteRoomSpritesInPlace(OutputRom& out, const RoomSet& rooms, const ListRegion& region);
 // The file offset of the sprite table that the game's lookup at 0x4C296 reads.
 std::int64_t GameSpriteTableOffset(RomImage& rom);
 // The span of the lists read through `table` into `rooms`.

@@ -1,6 +1,7 @@
 #include "tables/torches.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 
 #include "rom/block_output.h"
@@ -58,10 +59,10 @@ void AppendWord(ByteList& list, std::uint16_t word) {
 
 // One entry per room with torches, rooms 0 to 319 in ascending order,
 // leaving out (and reporting) every room whose entry would not fit.
-ByteList BuildTorchTable(RomImage& out, const RoomSet& rooms, std::uint32_t limit) {
+ByteList BuildTorchTable(const RoomSet& rooms, std::uint32_t limit, std::FILE* console) {
   const std::vector<int> leftOut = RoomsLeftOutOfTorchTable(rooms, limit);
   for (const int room : leftOut) {
-    Report(out, Format("Not enough memory for torches for room %d\n", room));
+    Report(console, Format("Not enough memory for torches for room %d\n", room));
   }
   ByteList table;
   for (int room = 0; room < ROOM_COUNT; ++room) {
@@ -115,9 +116,9 @@ void ReadRoomTorches(RomImage& rom, RoomSet& rooms) {
   }
 }
 
-void WriteRoomTorches(RomImage& out, const RoomSet& rooms) {
+void WriteRoomTorches(OutputRom& out, const RoomSet& rooms) {
   const ByteList label = LabelBlock(TORCH_TABLE_LABEL);
-  const ByteList table = BuildTorchTable(out, rooms, TORCH_TABLE_LIMIT);
+  const ByteList table = BuildTorchTable(rooms, TORCH_TABLE_LIMIT, out.console);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
 
   const std::int64_t blockStart = PlaceBlock(out, "WriteRoomTorches", uiDataSize,
@@ -130,8 +131,8 @@ void WriteRoomTorches(RomImage& out, const RoomSet& rooms) {
   RecordBlock(out, BlockKind::Torches, blockStart, Tell(out));
 }
 
-void WriteRoomTorchesInPlace(RomImage& out, const RoomSet& rooms) {
-  const ByteList table = BuildTorchTable(out, rooms, GAME_TORCH_SPACE);
+void WriteRoomTorchesInPlace(OutputRom& out, const RoomSet& rooms) {
+  const ByteList table = BuildTorchTable(rooms, GAME_TORCH_SPACE, out.console);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
   Report(out, Format("WriteRoomTorches(): uiDataSize = %X\n", uiDataSize));
   const std::int64_t end = Tell(out);

@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 
@@ -45,11 +46,11 @@ constexpr char TORCH_TABLE_LABEL[] = "Torches";
 std::uint32_t TorchEntrySize(const WordList& torches);
 
 void ReadRoomTorches(RomImage& rom, RoomSet& rooms);
-void WriteRoomTorches(RomImage& out, const RoomSet& rooms);
+void WriteRoomTorches(OutputRom& out, const RoomSet& rooms);
 
 // The editable layout: the table rewritten at GAME_TORCH_TABLE, at most
 // GAME_TORCH_SPACE bytes, with the count; the windows stay. The position stays.
-void WriteRoomTorchesInPlace(RomImage& out, const RoomSet& rooms);
+void WriteRoomTorchesInPlace(OutputRom& out, const RoomSet& rooms);
 // Stops the run unless the three windows hold the game's addresses of GAME_TORCH_TABLE.
 void RefuseTorchWindowsAway(RomImage& rom);
 

@@ -24,7 +24,8 @@ void ReadAllRooms(RomImage& rom, RoomSet& rooms) {
   ReadAllRooms(rom, rooms, tables, LayoutKind::Classic);
 }
 
-void ReadAllRooms(RomImage& rom, RoomSet& rooms, RoomPointerTables& tables, LayoutKind kind) {
+void ReadAllRooms(RomImage& rom, RoomSet& rooms, RoomPointerTables& tables, LayoutKind kind,
+                  std::FILE* console) {
   CheckGameCode(rom);
   if (kind == LayoutKind::Editable) {
     CheckEditableLookups(rom);
@@ -32,7 +33,7 @@ void ReadAllRooms(RomImage& rom, RoomSet& rooms, RoomPointerTables& tables, Layo
 
   ReadHeaderPointerTable(rom, tables.headers);
   ReadLayerPointerTable(rom, tables.layers);
-  ReadSpritePointerTable(rom, tables.sprites);
+  ReadSpritePointerTable(rom, tables.sprites, console);
   ReadItemPointerTable(rom, tables.items);
 
   ReadRoomHeaders(rom, rooms, tables.headers);
@@ -46,7 +47,7 @@ void ReadAllRooms(RomImage& rom, RoomSet& rooms, RoomPointerTables& tables, Layo
   ReadRoomMessages(rom, rooms);
 }
 
-void WriteMarker(RomImage& out, const OutputLayout& layout) {
+void WriteMarker(OutputRom& out, const OutputLayout& layout) {
   const std::string marker = MARKER_TEXT;
   Seek(out, layout.base);
   AlignTo16(out);
@@ -62,7 +63,7 @@ void FindListRegions(const RomImage& destination, const RoomPointerTables& table
   layout.itemLists = ItemListRegion(tables.items, rooms, destination.name);
 }
 
-void WriteAllRooms(RomImage& out, const RoomSet& rooms, const OutputLayout& layout) {
+void WriteAllRooms(OutputRom& out, const RoomSet& rooms, const OutputLayout& layout) {
   if (layout.kind == LayoutKind::Classic) {
     WriteRoomSprites(out, rooms);
     WriteRoomHeaders(out, rooms);

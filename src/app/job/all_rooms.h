@@ -3,7 +3,10 @@
 // after the other, in an order that fixes the area's layout.
 #pragma once
 
+#include <cstdio>
+
 #include "app/job/output_layout.h"
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 #include "tables/room_headers.h"
@@ -19,14 +22,16 @@ struct RoomPointerTables {
   ItemPointerTable items;
 };
 
+// Reads quietly: the loader's line (ReadSpritePointerTable) is not printed.
 void ReadAllRooms(RomImage& rom, RoomSet& rooms);
-// The same, handing back the pointer tables. For a ROM that is to take the
-// editable layout, its fitness for it is checked right after its game code.
+// The same, handing back the pointer tables and printing the loader's line on
+// `console` (nullptr: quiet). For a ROM that is to take the editable layout,
+// its fitness for it is checked right after its game code.
 void ReadAllRooms(RomImage& rom, RoomSet& rooms, RoomPointerTables& tables,
-                  LayoutKind kind = LayoutKind::Classic);
+                  LayoutKind kind = LayoutKind::Classic, std::FILE* console = nullptr);
 // The editable layout's list regions of a destination read through `tables` into `rooms`.
 void FindListRegions(const RomImage& destination, const RoomPointerTables& tables,
                      const RoomSet& rooms, OutputLayout& layout);
 // Writes the marker text at the area's start and leaves the position behind it.
-void WriteMarker(RomImage& out, const OutputLayout& layout);
-void WriteAllRooms(RomImage& out, const RoomSet& rooms, const OutputLayout& layout = {});
+void WriteMarker(OutputRom& out, const OutputLayout& layout);
+void WriteAllRooms(OutputRom& out, const RoomSet& rooms, const OutputLayout& layout = {});

@@ -156,7 +156,7 @@ void CheckTablesApart(RomImage& destination, const OutputLayout& layout) {
 
 }  // namespace
 
-std::int64_t RelocatedAreaEnd(const RomImage& out, const OutputLayout& layout) {
+std::int64_t RelocatedAreaEnd(const OutputRom& out, const OutputLayout& layout) {
   std::int64_t end = layout.base;
   for (const PlacedBlock& block : out.placedBlocks) {
     end = std::max(end, block.end);
@@ -164,7 +164,7 @@ std::int64_t RelocatedAreaEnd(const RomImage& out, const OutputLayout& layout) {
   return end;
 }
 
-void CheckRelocatedLayout(RomImage& destination, const RomImage& out, const OutputLayout& layout) {
+void CheckRelocatedLayout(RomImage& destination, const OutputRom& out, const OutputLayout& layout) {
   const std::int64_t end = RelocatedAreaEnd(out, layout);
   CheckTablesOutsideArea(destination, layout, end);
   CheckAreaBelowWorkRam(destination, end);

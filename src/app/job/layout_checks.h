@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/job/output_layout.h"
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 
 // Stops the run when the relocated area would overwrite one of the tables the
@@ -13,7 +14,7 @@
 // patches (the writers would destroy each other's work). `destination` is the headerless
 // destination ROM as read; `out` the output image after all writers ran from
 // the start that `layout` gives.
-void CheckRelocatedLayout(RomImage& destination, const RomImage& out, const OutputLayout& layout);
+void CheckRelocatedLayout(RomImage& destination, const OutputRom& out, const OutputLayout& layout);
 
 // One past the last byte of the relocated area.
-std::int64_t RelocatedAreaEnd(const RomImage& out, const OutputLayout& layout);
+std::int64_t RelocatedAreaEnd(const OutputRom& out, const OutputLayout& layout);

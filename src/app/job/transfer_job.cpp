@@ -11,12 +11,13 @@ namespace {
 // The output starts as fresh zeroed storage of its full size: the
 // destination is copied into it once and never moved, and the expanded area
 // costs no memory until the writers fill it.
-void StartOutput(RomImage& out, const std::string& outputName, const RomImage& destination) {
+void StartOutput(OutputRom& out, const std::string& outputName, const RomImage& destination,
+                 std::FILE* console) {
   out.name = outputName;
   ResetToZeros(out, std::max(ImageSize(destination), EXPANDED_ROM_SIZE));
   out.position = 0;
   out.reading = ReadingName{};
-  out.console = destination.console;
+  out.console = console;
   out.placedBlocks.clear();
   out.inPlaceRegions.clear();
 }
@@ -25,8 +26,8 @@ void StartOutput(RomImage& out, const std::string& outputName, const RomImage& d
 
 void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
                     const RoomList& destinationRooms, const std::string& outputName,
-                    TransferResult& result, const OutputLayout& layout) {
-  StartOutput(result.out, outputName, destination);
+                    TransferResult& result, const OutputLayout& layout, std::FILE* console) {
+  StartOutput(result.out, outputName, destination, console);
   CopyFileContents(result.out, destination);
   ExpandFile(result.out, EXPANDED_ROM_SIZE);
 
@@ -36,8 +37,8 @@ void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sou
   RoomPointerTables tables;
   // A one-ROM run reads the destination first, as its source.
   ReadAllRooms(source, result.sourceSet, tables,
-               &source == &destination ? layout.kind : LayoutKind::Classic);
-  ReadAllRooms(destination, result.destinationSet, tables, layout.kind);
+               &source == &destination ? layout.kind : LayoutKind::Classic, console);
+  ReadAllRooms(destination, result.destinationSet, tables, layout.kind, console);
   if (layout.kind == LayoutKind::Editable) {
     FindListRegions(destination, tables, result.destinationSet, result.layout);
   }
@@ -50,8 +51,9 @@ void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sou
 
 TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
                               const RoomList& destinationRooms, const std::string& outputName,
-                              const OutputLayout& layout) {
+                              const OutputLayout& layout, std::FILE* console) {
   TransferResult result;
-  RunTransferJob(source, destination, sourceRooms, destinationRooms, outputName, result, layout);
+  RunTransferJob(source, destination, sourceRooms, destinationRooms, outputName, result, layout,
+                 console);
   return result;
 }

@@ -3,9 +3,11 @@
 // and tools that need the job without files.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "app/job/output_layout.h"
+#include "rom/output_rom.h"
 #include "rom/rom_image.h"
 #include "rooms/room_data.h"
 #include "rooms/transfer.h"
@@ -13,19 +15,21 @@
 struct TransferResult {
   RoomSet sourceSet;
   RoomSet destinationSet;  // after the transfer: what the output holds
-  RomImage out;
+  OutputRom out;
   OutputLayout layout;  // where the relocated area of `out` lies
 };
 
 // `destination` may be the same image as `source` (a one-ROM run). Progress
-// lines go to the images' consoles; a failure stops the run.
+// lines go to `console` (nullptr: quiet); a failure stops the run.
 TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
                               const RoomList& destinationRooms, const std::string& outputName,
-                              const OutputLayout& layout = OutputLayout{});
+                              const OutputLayout& layout = OutputLayout{},
+                              std::FILE* console = nullptr);
 
 // The same job into `result`, whose room sets keep their lists' storage: for
 // the fuzz harness, which runs one job after another (the output always
 // starts from fresh storage).
 void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
                     const RoomList& destinationRooms, const std::string& outputName,
-                    TransferResult& result, const OutputLayout& layout = OutputLayout{});
+                    TransferResult& result, const OutputLayout& layout = OutputLayout{},
+                    std::FILE* console = nullptr);
