@@ -2,10 +2,7 @@
 
 #include <algorithm>
 
-#include "rom/failure.h"
 #include "rom/file_names.h"
-#include "rom/format.h"
-#include "rom/rom_file.h"
 
 namespace {
 
@@ -28,17 +25,6 @@ InputRom PrepareInputRom(const std::string& name, ByteList fileBytes) {
   }
   rom.image.bytes = std::move(fileBytes);
   return rom;
-}
-
-void WriteHeaderlessCopy(const InputRom& rom) {
-  if (!rom.hasCopierHeader) {
-    return;
-  }
-  std::optional<PendingFile> copy = CreatePendingFile(rom.copyName);
-  if (!copy) {
-    StopRun(Format("Could not open temporary ROM file %s\n", rom.copyName.c_str()));
-  }
-  CommitFile(*copy, rom.image);
 }
 
 void CopyFileContents(RomImage& destination, const RomImage& source) {

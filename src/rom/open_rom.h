@@ -24,9 +24,6 @@ struct InputRom {
 // bytes are taken over, not copied, when the caller hands them over.
 InputRom PrepareInputRom(const std::string& name, ByteList fileBytes);
 
-// Writes the headerless copy of a headered ROM; stops the run when it cannot.
-void WriteHeaderlessCopy(const InputRom& rom);
-
 // Despite the names of these two, no file is touched: both work on images in
 // memory, and only CommitFile (rom_file.h) writes a file.
 

@@ -225,3 +225,14 @@ void AbandonFile(PendingFile& file) {
 }
 
 void SetWriteLimitForTesting(std::int64_t bytes) { writeLimitForTesting = bytes; }
+
+void WriteHeaderlessCopy(const InputRom& rom) {
+  if (!rom.hasCopierHeader) {
+    return;
+  }
+  std::optional<PendingFile> copy = CreatePendingFile(rom.copyName);
+  if (!copy) {
+    StopRun(Format("Could not open temporary ROM file %s\n", rom.copyName.c_str()));
+  }
+  CommitFile(*copy, rom.image);
+}

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "rom/open_rom.h"
 #include "rom/rom_image.h"
 
 // Files larger than this are not ROM images of the game.
@@ -50,3 +51,7 @@ void AbandonFile(PendingFile& file);
 // Test seam: a write that reaches past this many bytes into the file fails
 // part-way, as on a full disk. Negative (the default) means no limit.
 void SetWriteLimitForTesting(std::int64_t bytes);
+
+// Writes the headerless copy of a headered ROM (as CommitFile does, under a
+// temporary name first); stops the run when it cannot.
+void WriteHeaderlessCopy(const InputRom& rom);
