@@ -2,6 +2,7 @@
 // every writer and the run rely on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/room_lists.h"
@@ -150,6 +151,10 @@ TEST(RoomImage, FreshZerosStayKnownOnlyWhereNoWriteReached) {
   EXPECT_FALSE(IsKnownZero(image, 2 * ZERO_BLOCK_SIZE, ImageSize(image)));
   EXPECT_TRUE(IsKnownZero(image, 2 * ZERO_BLOCK_SIZE, 3 * ZERO_BLOCK_SIZE));
   EXPECT_FALSE(IsKnownZero(image, -1, 1));
+
+  ResetToZeros(image, 2 * ZERO_BLOCK_SIZE);  // within the storage written above
+  EXPECT_EQ(std::count(image.bytes.begin(), image.bytes.end(), 0x00), 2 * ZERO_BLOCK_SIZE);
+  EXPECT_TRUE(IsKnownZero(image, 0, ImageSize(image)));
 }
 
 struct ParsedLists {

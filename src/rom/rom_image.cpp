@@ -49,7 +49,15 @@ void WriteAt(RomImage& image, const std::uint8_t* data, std::size_t count) {
 }  // namespace
 
 void ResetToZeros(RomImage& image, std::int64_t size) {
-  image.bytes = ByteList(static_cast<std::size_t>(size));
+  const auto count = static_cast<std::size_t>(size);
+  if (image.bytes.capacity() >= count) {
+    // Storage an earlier output left (a caller running job after job) is
+    // zeroed where it is: cheaper than faulting in fresh pages again.
+    image.bytes.resize(count);
+    std::fill(image.bytes.begin(), image.bytes.end(), std::uint8_t{0x00});
+  } else {
+    image.bytes = ByteList(count);
+  }
   image.zeroBlocks.assign(static_cast<std::size_t>((size + ZERO_BLOCK_SIZE - 1) / ZERO_BLOCK_SIZE),
                           true);
 }

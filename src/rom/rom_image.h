@@ -38,8 +38,8 @@ struct RomImage {
   std::vector<bool> zeroBlocks;  // output only: block i is known to hold only 0x00
 };
 
-// Replaces the image's bytes with `size` bytes of fresh storage, all 0x00
-// and all known to be so until written.
+// Replaces the image's bytes with `size` bytes, all 0x00 and all known to be
+// so until written: fresh storage, or the image's own if it is large enough.
 void ResetToZeros(RomImage& image, std::int64_t size);
 
 // Whether bytes [start, end) lie in blocks known to hold only 0x00.

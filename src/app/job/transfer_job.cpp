@@ -8,8 +8,8 @@
 
 namespace {
 
-// The output starts as fresh zeroed storage of its full size: the
-// destination is copied into it once and never moved, and the expanded area
+// The output starts as zeroed storage of its full size: the destination is
+// copied into it once and never moved, and in fresh storage the expanded area
 // costs no memory until the writers fill it.
 void StartOutput(OutputRom& out, const std::string& outputName, const RomImage& destination,
                  std::FILE* console) {
