@@ -53,6 +53,29 @@ TEST(ReadBack, SoundJobReadsBackExactly) {
   EXPECT_EQ(ReadBackOutput(result.out), result.destinationSet);
 }
 
+// The fuzz harnesses and the corpus replay run job after job into one result.
+TEST(ReadBack, JobRunIntoAnEarlierResultWritesWhatAFreshRunWrites) {
+  TransferResult result = RunJob(fixture::BuildRom(fixture::RandomRooms(31)),
+                                 fixture::BuildRom(fixture::RandomRooms(32)));
+  const ByteList earlier = result.out.bytes;
+  const ByteList rom = fixture::BuildRom(fixture::SimpleRooms());
+  const TransferResult fresh = RunJob(rom, rom);
+  bool staleBytePossible = false;
+  for (std::size_t at = 0; at < fresh.out.bytes.size() && !staleBytePossible; ++at) {
+    staleBytePossible = fresh.out.bytes[at] == 0x00 && earlier[at] != 0x00;
+  }
+  ASSERT_TRUE(staleBytePossible);
+
+  RomImage image = fixture::TestImage(rom, "a.sfc");
+  RoomList sourceRooms;
+  RoomList destinationRooms;
+  FillIdentityRoomLists(sourceRooms, destinationRooms);
+  RunTransferJob(image, image, sourceRooms, destinationRooms, "_b.sfc", result);
+  EXPECT_EQ(result.out.bytes, fresh.out.bytes);
+  EXPECT_EQ(result.destinationSet, fresh.destinationSet);
+  EXPECT_EQ(result.out.placedBlocks.size(), fresh.out.placedBlocks.size());
+}
+
 TEST(ReadBack, RoomsLeftOutOfTheTablesAreExpectedDifferences) {
   RoomSet rooms = fixture::SimpleRooms();
   for (RoomData& room : rooms.rooms) {

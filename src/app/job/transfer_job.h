@@ -26,9 +26,9 @@ TransferResult RunTransferJob(RomImage& source, RomImage& destination, const Roo
                               const OutputLayout& layout = OutputLayout{},
                               std::FILE* console = nullptr);
 
-// The same job into `result`, whose room sets keep their lists' storage: for
-// the fuzz harness, which runs one job after another (the output always
-// starts from fresh storage).
+// The same job into `result`, whose room sets and output keep their storage:
+// for the fuzz harnesses, which run one job after another. The output is
+// zeroed before the run, so it holds what a fresh run writes.
 void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
                     const RoomList& destinationRooms, const std::string& outputName,
                     TransferResult& result, const OutputLayout& layout = OutputLayout{},
