@@ -11,6 +11,7 @@
 #include "e2e_support.h"
 #include "fixture/rom_fixture.h"
 #include "fixture/test_image.h"
+#include "rom/snes_address.h"
 #include "tables/room_doors.h"
 
 namespace {
@@ -205,6 +206,16 @@ TEST(RoomDoors, EntryCountsOnlyWhenInsideTheRoomsLayerData) {
     RomImage image = fixture::TestImage(rom, "src.sfc");
     EXPECT_EQ(ReadLayers(image)[4].doorOffset, entry.doorOffset) << entry.entryFromLayerStart;
   }
+
+  // The layer data's start named below 0x8000 of a bank, where the game finds
+  // no ROM, though the conversion gives the same offset.
+  ByteList rom = SimpleRom();
+  const auto door = static_cast<std::uint32_t>(LayerStart(rom, 4));
+  const std::uint32_t belowRom = ((door / 0x8000 + 2) << 16) | (door % 0x8000);
+  ASSERT_EQ(SnesToPc(belowRom), door);
+  fixture::PutLong(rom, fixture::DOOR_TABLE + 3 * 4, belowRom);
+  RomImage image = fixture::TestImage(rom, "src.sfc");
+  EXPECT_EQ(ReadLayers(image)[4].doorOffset, std::nullopt);
 }
 
 TEST(RoomDoors, TableReachingPastTheFileStopsTheRun) {

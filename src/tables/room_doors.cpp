@@ -28,10 +28,15 @@ void ReadRoomDoors(RomImage& rom, RoomSet& rooms,
   RequireInside(rom, *tableOffset, DOOR_TABLE_SIZE);
   Seek(rom, *tableOffset);
   for (int room = 0; room < ROOM_COUNT; ++room) {
-    const std::uint64_t door = SnesToPc(ReadLong(rom));
+    const std::uint32_t address = ReadLong(rom);
+    const std::uint64_t door = SnesToPc(address);
     const std::uint64_t layerStart = layerOffsets.at(static_cast<std::size_t>(room));
     RoomData& data = rooms[static_cast<std::size_t>(room)];
-    if (layerStart <= door && door < layerStart + data.layerData.size()) {
+    // Below 0x8000 a bank holds no ROM: the game reads such a door list from
+    // RAM or open bus, not from the file offset the conversion gives, so the
+    // entry points into no room's layer data and is kept as it stands.
+    const bool inRom = (address & 0x8000) != 0;
+    if (inRom && layerStart <= door && door < layerStart + data.layerData.size()) {
       data.doorOffset = static_cast<std::uint32_t>(door - layerStart);
     }
   }
