@@ -8,6 +8,8 @@
 #include "rom/rom_image.h"
 
 constexpr std::uint32_t BANK_SIZE = 0x8000;
+// Below this address a bank holds no ROM (RAM, registers or open bus).
+constexpr std::uint16_t LOWEST_ROM_ADDRESS = 0x8000;
 
 // Bank 0x80 and above is not folded onto 0x00-0x7F; addresses whose bit 15 is
 // clear give offsets that wrap (banks 0 and 1) or land in the bank before.

@@ -7,12 +7,6 @@
 #include "rom/format.h"
 #include "rom/snes_address.h"
 
-namespace {
-
-constexpr std::uint16_t LOWEST_ROM_ADDRESS = 0x8000;  // of a LoROM bank
-
-}  // namespace
-
 ListRegion RegionOfLists(std::uint8_t bank, const std::array<std::uint16_t, ROOM_COUNT>& entries,
                          const RoomSet& rooms, ByteList RoomData::*list, const char* kind,
                          const std::string& romName) {

@@ -32,10 +32,10 @@ void ReadRoomDoors(RomImage& rom, RoomSet& rooms,
     const std::uint64_t door = SnesToPc(address);
     const std::uint64_t layerStart = layerOffsets.at(static_cast<std::size_t>(room));
     RoomData& data = rooms[static_cast<std::size_t>(room)];
-    // Below 0x8000 a bank holds no ROM: the game reads such a door list from
-    // RAM or open bus, not from the file offset the conversion gives, so the
-    // entry points into no room's layer data and is kept as it stands.
-    const bool inRom = (address & 0x8000) != 0;
+    // The game reads a door list below a bank's ROM from RAM or open bus, not
+    // from the file offset the conversion gives, so such an entry points into
+    // no room's layer data and is kept as it stands.
+    const bool inRom = (address & 0xFFFF) >= LOWEST_ROM_ADDRESS;
     if (inRom && layerStart <= door && door < layerStart + data.layerData.size()) {
       data.doorOffset = static_cast<std::uint32_t>(door - layerStart);
     }
