@@ -3,7 +3,8 @@
 # make fuzz  - run the whole-job fuzz target for FUZZ_SECONDS seconds (default 60), then the
 #              editable layout's target for FUZZ_EDITABLE_SECONDS (default 10) and the
 #              checksum target for FUZZ_CHECKSUM_SECONDS (default 10)
-# make bench - time the whole job against a plain copy of the destination
+# make bench - time the whole job against a plain copy of the destination, each
+#              process BENCH_RUNS times (default 60)
 # make fuzz-coverage - the share of each src/ folder the kept fuzz corpus reaches
 # make windows - cross-build build/windows/roomxfer.exe (static, MinGW-w64)
 # make test-windows - run the Linux build and roomxfer.exe under Wine on the same inputs,
@@ -18,6 +19,7 @@ JOBS        ?= 2
 FUZZ_SECONDS ?= 60
 FUZZ_CHECKSUM_SECONDS ?= 10
 FUZZ_EDITABLE_SECONDS ?= 10
+BENCH_RUNS  ?= 60
 
 .PHONY: test demo fuzz fuzz-coverage bench windows test-windows deps deps-fuzz deps-windows deps-wine clean
 
@@ -99,7 +101,7 @@ bench: $(BUILD_DEMO)/roomxfer
 		$(BUILD_DEMO)/libroomxfer_core.a -o $(BUILD_DEMO)/bench
 	@rm -rf $(BUILD_DEMO)/bench-roms
 	@$(BUILD_DEMO)/make_sample_roms $(BUILD_DEMO)/bench-roms >/dev/null
-	$(BUILD_DEMO)/bench $(BUILD_DEMO)/roomxfer $(BUILD_DEMO)/bench-roms
+	$(BUILD_DEMO)/bench $(BUILD_DEMO)/roomxfer $(BUILD_DEMO)/bench-roms $(BENCH_RUNS)
 
 BUILD_WINDOWS := build/windows
 WINE_PREFIX   := $(abspath $(BUILD_WINDOWS))/wineprefix
