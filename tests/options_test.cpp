@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 #include "app/inspect.h"
 #include "app/job/transfer_job.h"
@@ -259,6 +260,10 @@ TEST(Usage, HelpNamesEveryOptionTheRoomListsAndTheExitStatuses) {
                            "  1  ",
                            "  2  "}) {
     EXPECT_NE(result.output.find(text), std::string::npos) << text;
+  }
+  std::istringstream lines(result.output);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_LE(line.size(), 80u) << "wider than a terminal: " << line;
   }
   EXPECT_EQ(workspace.Entries(), (std::set<std::string>{"a.sfc", "h.smc"}));
 }

@@ -205,8 +205,9 @@ std::string HelpText() {
 Copies dungeon rooms of SOURCE onto rooms of DESTINATION and writes the new ROM
 "_" + DESTINATION: the destination padded to 3 MiB, with the data of all 320
 rooms relocated into the expanded area from file offset 0x1F8000 (--base and
---editable change this: see below). Without DESTINATION the source is also the destination; without a room list every room
-goes onto the room of the same number. Input files are never changed.
+--editable change this: see below). Without DESTINATION the source is also the
+destination; without a room list every room goes onto the room of the same
+number. Input files are never changed.
 
 Room lists (room numbers 0 to 319):
   ROOMS         numbers in decimal separated by "-", taken in pairs source,
