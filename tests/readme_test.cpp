@@ -1,4 +1,4 @@
-// The README's table of checked opcodes is the one the reader uses.
+// The manual's table of checked opcodes is the one the reader uses.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -30,8 +30,9 @@ bool RowNames(const std::string& row, const OpcodeCheck& check) {
          row.find(check.field) != std::string::npos;
 }
 
-TEST(Readme, ListsEveryCheckedOpcodeWithItsField) {
-  const std::vector<std::string> rows = TableRows(std::string(ROOMXFER_SOURCE_DIR) + "/README.md");
+TEST(Manual, ListsEveryCheckedOpcodeWithItsField) {
+  const std::vector<std::string> rows =
+      TableRows(std::string(ROOMXFER_SOURCE_DIR) + "/docs/manual.md");
   ASSERT_FALSE(rows.empty());
   for (const OpcodeCheck& check : GAME_CODE_CHECKS) {
     const bool listed = std::any_of(rows.begin(), rows.end(),
