@@ -5,6 +5,11 @@
 #              checksum target for FUZZ_CHECKSUM_SECONDS (default 10)
 # make bench - time the whole job against a plain copy of the destination, each
 #              process BENCH_RUNS times (default 60)
+# make install - the release program to $(PREFIX)/bin, its manual page to
+#                $(PREFIX)/share/man/man1 (PREFIX default /usr/local; DESTDIR is
+#                respected); make uninstall removes both. Neither installs packages.
+# make test-install - install into a temporary DESTDIR, run the installed program,
+#                     check the manual page with groff, uninstall
 # make fuzz-coverage - the share of each src/ folder the kept fuzz corpus reaches
 # make windows - cross-build build/windows/roomxfer.exe (static, MinGW-w64)
 # make test-windows - run the Linux build and roomxfer.exe under Wine on the same inputs,
@@ -20,8 +25,12 @@ FUZZ_SECONDS ?= 60
 FUZZ_CHECKSUM_SECONDS ?= 10
 FUZZ_EDITABLE_SECONDS ?= 10
 BENCH_RUNS  ?= 60
+PREFIX      ?= /usr/local
+BINDIR      := $(PREFIX)/bin
+MAN1DIR     := $(PREFIX)/share/man/man1
 
-.PHONY: test demo fuzz fuzz-coverage bench windows test-windows deps deps-fuzz deps-windows deps-wine clean
+.PHONY: test demo fuzz fuzz-coverage bench install uninstall test-install windows test-windows deps \
+	deps-fuzz deps-windows deps-wine deps-man clean
 
 deps:
 	@bash tools/ensure_deps.sh cmake g++ libgtest-dev
@@ -31,6 +40,9 @@ deps-windows:
 
 deps-wine:
 	@bash tools/ensure_deps.sh wine64 wine
+
+deps-man:
+	@bash tools/ensure_deps.sh groff-base
 
 deps-fuzz:
 	@bash tools/ensure_deps.sh cmake clang libclang-rt-dev
@@ -80,9 +92,11 @@ fuzz-coverage: deps-fuzz
 	@bash tools/fuzz_coverage.sh $(BUILD_COVERAGE) fuzz/checksum_corpus fuzz/editable_corpus \
 		fuzz/corpus fuzz/regressions
 
+RELEASE_BUILD := cmake -S . -B $(BUILD_DEMO) -DCMAKE_BUILD_TYPE=Release -DROOMXFER_TESTS=OFF \
+	>/dev/null && cmake --build $(BUILD_DEMO) -j$(JOBS) --target roomxfer make_sample_roms
+
 $(BUILD_DEMO)/roomxfer: deps
-	cmake -S . -B $(BUILD_DEMO) -DCMAKE_BUILD_TYPE=Release -DROOMXFER_TESTS=OFF >/dev/null
-	cmake --build $(BUILD_DEMO) -j$(JOBS) --target roomxfer make_sample_roms
+	$(RELEASE_BUILD)
 
 demo: $(BUILD_DEMO)/roomxfer
 	@mkdir -p $(DEMO_DIR)
@@ -102,6 +116,20 @@ bench: $(BUILD_DEMO)/roomxfer
 	@rm -rf $(BUILD_DEMO)/bench-roms
 	@$(BUILD_DEMO)/make_sample_roms $(BUILD_DEMO)/bench-roms >/dev/null
 	$(BUILD_DEMO)/bench $(BUILD_DEMO)/roomxfer $(BUILD_DEMO)/bench-roms $(BENCH_RUNS)
+
+# Builds the release program with the tools already there: installing, often
+# run as root, installs no packages.
+install:
+	$(RELEASE_BUILD)
+	install -d "$(DESTDIR)$(BINDIR)" "$(DESTDIR)$(MAN1DIR)"
+	install -m 755 $(BUILD_DEMO)/roomxfer "$(DESTDIR)$(BINDIR)/roomxfer"
+	install -m 644 docs/roomxfer.1 "$(DESTDIR)$(MAN1DIR)/roomxfer.1"
+
+uninstall:
+	rm -f "$(DESTDIR)$(BINDIR)/roomxfer" "$(DESTDIR)$(MAN1DIR)/roomxfer.1"
+
+test-install: deps deps-man
+	@bash tools/install_check.sh
 
 BUILD_WINDOWS := build/windows
 WINE_PREFIX   := $(abspath $(BUILD_WINDOWS))/wineprefix

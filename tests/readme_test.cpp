@@ -1,10 +1,17 @@
-// The manual's table of checked opcodes is the one the reader uses.
+// The documents stay in step with the program: the manual's table of checked
+// opcodes is the one the reader uses, and the manual page names exactly the
+// options that --help names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/options.h"
 #include "rom/format.h"
 #include "rom/rom_image.h"
 #include "tables/game_code.h"
@@ -39,6 +46,68 @@ TEST(Manual, ListsEveryCheckedOpcodeWithItsField) {
                                     [&](const std::string& row) { return RowNames(row, check); });
     EXPECT_TRUE(listed) << Format("0x%X %02X %s", check.offset, check.opcode, check.field);
   }
+}
+
+std::string SourceFile(const std::string& path) {
+  std::ifstream file(std::string(ROOMXFER_SOURCE_DIR) + "/" + path);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// "--name" for every line of --help that starts an option's entry ("  --map ...").
+std::set<std::string> OptionsOfHelp(const std::string& help) {
+  std::set<std::string> options;
+  std::istringstream lines(help);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  --", 0) == 0 && line.size() > 4 && std::isalpha(line[4])) {
+      options.insert(line.substr(2, line.find(' ', 2) - 2));
+    }
+  }
+  return options;
+}
+
+// "--name" for every tagged paragraph of the page's OPTIONS section whose tag
+// is an option (".B \-\-map", ".BI \-\-rooms " LIST"").
+std::set<std::string> OptionsOfManPage(const std::string& page) {
+  std::set<std::string> options;
+  std::istringstream lines(page);
+  bool inOptions = false;
+  bool tag = false;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind(".SH", 0) == 0) {
+      inOptions = line == ".SH OPTIONS";
+    } else if (inOptions && tag) {
+      const std::size_t name = line.find("\\-\\-");
+      if ((line.rfind(".B ", 0) == 0 || line.rfind(".BI ", 0) == 0) && name != std::string::npos) {
+        std::string option = line.substr(name, line.find(' ', name) - name);
+        for (std::size_t dash; (dash = option.find("\\-")) != std::string::npos;) {
+          option.erase(dash, 1);
+        }
+        options.insert(option);
+      }
+    }
+    tag = line == ".TP";
+  }
+  return options;
+}
+
+TEST(ManPage, NamesTheOptionsOfHelpAndNoOthers) {
+  const std::set<std::string> help = OptionsOfHelp(HelpText());
+  EXPECT_TRUE(help.count("--help") && help.count("--rooms") && help.count("--base"));
+  EXPECT_EQ(OptionsOfManPage(SourceFile("docs/roomxfer.1")), help);
+  for (const std::string& option : help) {
+    EXPECT_EQ(ParseCommandLine({option}).usageError.rfind("Unknown option", 0), std::string::npos)
+        << option;
+  }
+}
+
+TEST(ManPage, CarriesTheVersion) {
+  const std::string page = SourceFile("docs/roomxfer.1");
+  const std::string title = page.substr(0, page.find('\n'));
+  EXPECT_EQ(title.rfind(".TH ROOMXFER 1 ", 0), 0u) << title;
+  EXPECT_NE(title.find(std::string("\"roomxfer ") + ROOMXFER_VERSION + "\""), std::string::npos)
+      << title;
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# make install into a temporary DESTDIR, with a PREFIX of its own: the two
+# files land where they belong, the installed program runs and its manual
+# page formats without a warning; make uninstall then removes both.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+prefix=/opt/roomxfer-check
+make -s install DESTDIR="$root" PREFIX="$prefix" >/dev/null
+program="$root$prefix/bin/roomxfer"
+page="$root$prefix/share/man/man1/roomxfer.1"
+[ -x "$program" ] || { echo "install: no $program"; exit 1; }
+cmp -s docs/roomxfer.1 "$page" || { echo "install: $page differs from docs/roomxfer.1"; exit 1; }
+version=$("$program" --version)
+grep -qF "\"$version\"" <(head -n 1 "$page") \
+  || { echo "install: the page's .TH does not carry '$version'"; exit 1; }
+warnings=$(groff -man -ww -z "$page" 2>&1)
+[ -z "$warnings" ] || { echo "groff: $warnings"; exit 1; }
+make -s uninstall DESTDIR="$root" PREFIX="$prefix" >/dev/null
+left=$(find "$root" -type f)
+[ -z "$left" ] || { echo "uninstall left: $left"; exit 1; }
+echo "install check: $version installed into a DESTDIR, its page clean under groff, uninstalled"
