@@ -170,19 +170,30 @@ TEST(RunOutput, ShortHeaderTableIsReadAndRewrittenWithAllEntries) {
 }
 
 TEST(RunOutput, OutputIsTheHeaderlessDestinationPaddedWithZeros) {
-  Workspace workspace;
-  const ByteList destination = SimpleRom();
-  workspace.Put("a.sfc", SimpleRom());
-  workspace.Put("b.smc", fixture::WithCopierHeader(destination));
-  ASSERT_EQ(workspace.Run({"a.sfc", "b.smc", "1-1"}).exitStatus, 0);
-  EXPECT_EQ(workspace.Get("_NoHeader_b.smc"), destination);
-  const ByteList out = workspace.Get("_b.smc");
-  ASSERT_EQ(out.size(), OUTPUT_SIZE);
-  // Below the game's code and tables nothing moved; the padding is zero up to the marker.
-  EXPECT_EQ(fixture::Slice(out, 0, 0x8000), fixture::Slice(destination, 0, 0x8000));
-  const ByteList padding =
-      fixture::Slice(out, destination.size(), MARKER_OFFSET - destination.size());
-  EXPECT_TRUE(std::all_of(padding.begin(), padding.end(), [](std::uint8_t b) { return b == 0; }));
+  // The destination's last bytes are not 0x00: nothing of them may show up
+  // in the padding, where a copier header was dropped or not.
+  ByteList destination = SimpleRom();
+  std::fill(destination.end() - 0x400, destination.end(), std::uint8_t{0x5A});
+  for (const bool headered : {true, false}) {
+    SCOPED_TRACE(headered ? "copier header" : "headerless");
+    Workspace workspace;
+    workspace.Put("a.sfc", SimpleRom());
+    workspace.Put("b.smc", headered ? fixture::WithCopierHeader(destination) : destination);
+    ASSERT_EQ(workspace.Run({"a.sfc", "b.smc", "1-1"}).exitStatus, 0);
+    if (headered) {
+      EXPECT_EQ(workspace.Get("_NoHeader_b.smc"), destination);
+    }
+    const ByteList out = workspace.Get("_b.smc");
+    ASSERT_EQ(out.size(), OUTPUT_SIZE);
+    // Below the game's code and tables nothing moved, nor at the end of the
+    // destination; the padding is zero up to the marker.
+    EXPECT_EQ(fixture::Slice(out, 0, 0x8000), fixture::Slice(destination, 0, 0x8000));
+    EXPECT_EQ(fixture::Slice(out, destination.size() - 0x400, 0x400),
+              fixture::Slice(destination, destination.size() - 0x400, 0x400));
+    const ByteList padding =
+        fixture::Slice(out, destination.size(), MARKER_OFFSET - destination.size());
+    EXPECT_TRUE(std::all_of(padding.begin(), padding.end(), [](std::uint8_t b) { return b == 0; }));
+  }
 }
 
 TEST(RunOutput, LongerDestinationIsNotShortened) {

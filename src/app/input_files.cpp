@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/job/output_layout.h"
 #include "rom/failure.h"
 #include "rom/file_names.h"
 #include "rom/format.h"
@@ -40,8 +41,9 @@ InputFile LoadInputFile(const std::string& name) {
     return file;
   }
   // A pipe or a device has no size to look at first: what it gives is read
-  // with a bound, and a read that reaches it is a file too large.
-  std::optional<ByteList> bytes = ReadWholeFile(name);
+  // with a bound, and a read that reaches it is a file too large. The
+  // storage has room for an output, which a run builds in the destination's.
+  std::optional<ByteList> bytes = ReadWholeFile(name, EXPANDED_ROM_SIZE);
   file.canOpen = bytes.has_value();
   file.tooLarge = bytes && bytes->size() > MAX_INPUT_FILE_SIZE;
   if (bytes && !file.tooLarge) {

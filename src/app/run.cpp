@@ -193,8 +193,8 @@ void RunTransfer(const CommandLine& line) {
   const std::string outputName = OutputName(run);
   OutputFile output;
   output.pending = PrepareOutput(outputName, line.dryRun);
-  TransferResult result = RunTransferJob(sourceRom, destinationRom, sourceRooms, destinationRooms,
-                                         outputName, LayoutOf(line), stdout);
+  TransferResult result = RunTransferJobTakingDestination(
+      sourceRom, destinationRom, sourceRooms, destinationRooms, outputName, LayoutOf(line), stdout);
   FinishImage(line, result);
 
   std::fflush(stdout);

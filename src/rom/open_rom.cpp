@@ -18,10 +18,13 @@ InputRom PrepareInputRom(const std::string& name, ByteList fileBytes) {
   rom.hasCopierHeader = !StartsWithSignature(fileBytes);
   rom.copyName = PrefixedName("_NoHeader_", name);
   rom.image.name = rom.hasCopierHeader ? rom.copyName : name;
-  if (rom.hasCopierHeader) {
-    fileBytes.erase(fileBytes.begin(),
-                    fileBytes.begin() + static_cast<std::ptrdiff_t>(
-                                            std::min(fileBytes.size(), COPIER_HEADER_SIZE)));
+  if (rom.hasCopierHeader && !fileBytes.empty()) {
+    // Moved down in place; the bytes left behind the image are set to 0x00,
+    // so that its storage still holds 0x00 past its end (see ReadWholeFile).
+    const auto header = static_cast<std::ptrdiff_t>(std::min(fileBytes.size(), COPIER_HEADER_SIZE));
+    std::copy(fileBytes.begin() + header, fileBytes.end(), fileBytes.begin());
+    std::fill(fileBytes.end() - header, fileBytes.end(), std::uint8_t{0x00});
+    fileBytes.resize(fileBytes.size() - static_cast<std::size_t>(header));
   }
   rom.image.bytes = std::move(fileBytes);
   return rom;

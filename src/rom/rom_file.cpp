@@ -110,10 +110,12 @@ std::size_t ExpectedSize(const std::string& name) {
 // Reads the stream to its end, but never more than READ_LIMIT bytes: a pipe
 // or a device may never end. A file of the size expected is read in one
 // piece into a buffer of that size (plus the byte that would tell a file
-// grown since); others in growing pieces.
-bool ReadAtMost(std::FILE* stream, std::size_t expected, ByteList& bytes) {
+// grown since), or of `capacity` when larger; others in growing pieces.
+bool ReadAtMost(std::FILE* stream, std::size_t expected, std::size_t capacity, ByteList& bytes) {
   std::setvbuf(stream, nullptr, _IONBF, 0);  // reads go straight into `bytes`
   std::size_t piece = expected > 0 ? std::min(expected + 1, READ_LIMIT) : 65536;
+  // Fresh storage is all 0x00, and a read writes only the bytes it gives.
+  bytes.reserve(std::max(piece, capacity));
   std::size_t got = 0;
   while (got < READ_LIMIT) {
     bytes.resize(got + piece);
@@ -135,7 +137,7 @@ bool ReadAtMost(std::FILE* stream, std::size_t expected, ByteList& bytes) {
 
 }  // namespace
 
-std::optional<ByteList> ReadWholeFile(const std::string& name) {
+std::optional<ByteList> ReadWholeFile(const std::string& name, std::size_t capacity) {
   std::error_code error;
   if (fs::is_directory(FilePath(name), error)) {
     return std::nullopt;
@@ -145,7 +147,7 @@ std::optional<ByteList> ReadWholeFile(const std::string& name) {
     return std::nullopt;
   }
   ByteList bytes;
-  const bool read = ReadAtMost(stream, ExpectedSize(name), bytes);
+  const bool read = ReadAtMost(stream, ExpectedSize(name), capacity, bytes);
   std::fclose(stream);
   if (!read) {
     return std::nullopt;

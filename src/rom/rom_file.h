@@ -18,8 +18,10 @@ constexpr std::uintmax_t MAX_INPUT_FILE_SIZE = 0x1000000;
 // The whole file, or nothing when it cannot be opened or read as a file
 // (a directory, say). Any file, a pipe or a device too, is read up to
 // MAX_INPUT_FILE_SIZE + 1 bytes only: a result longer than MAX_INPUT_FILE_SIZE
-// is a file too large, of which the rest was not read.
-std::optional<ByteList> ReadWholeFile(const std::string& name);
+// is a file too large, of which the rest was not read. The list's storage
+// has room for at least `capacity` bytes and holds 0x00 past the file's
+// bytes, so that an image can grow into it in place (AdoptBytes).
+std::optional<ByteList> ReadWholeFile(const std::string& name, std::size_t capacity = 0);
 
 // The size of an existing regular file, or nothing.
 std::optional<std::uintmax_t> RegularFileSize(const std::string& name);

@@ -1,6 +1,7 @@
 #include "rom/rom_image.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <utility>
 
@@ -60,6 +61,27 @@ void ResetToZeros(RomImage& image, std::int64_t size) {
   }
   image.zeroBlocks.assign(static_cast<std::size_t>((size + ZERO_BLOCK_SIZE - 1) / ZERO_BLOCK_SIZE),
                           true);
+}
+
+bool AdoptBytes(RomImage& image, ByteList& bytes, std::int64_t size) {
+  const auto count = static_cast<std::size_t>(size);
+  const std::size_t used = bytes.size();
+  if (bytes.capacity() < count || used > count) {
+    return false;
+  }
+  image.bytes = std::move(bytes);
+  bytes.clear();
+  image.bytes.resize(count);  // within the storage, which holds 0x00 there already
+  assert(std::all_of(image.bytes.begin() + static_cast<std::ptrdiff_t>(used), image.bytes.end(),
+                     [](std::uint8_t byte) { return byte == 0x00; }));
+  const auto blocks = static_cast<std::size_t>((size + ZERO_BLOCK_SIZE - 1) / ZERO_BLOCK_SIZE);
+  const auto firstZero = (used + static_cast<std::size_t>(ZERO_BLOCK_SIZE) - 1) /
+                         static_cast<std::size_t>(ZERO_BLOCK_SIZE);
+  image.zeroBlocks.assign(blocks, false);
+  for (std::size_t block = firstZero; block < blocks; ++block) {
+    image.zeroBlocks[block] = true;
+  }
+  return true;
 }
 
 bool IsKnownZero(const RomImage& image, std::int64_t start, std::int64_t end) {

@@ -42,6 +42,12 @@ struct RomImage {
 // so until written: fresh storage, or the image's own if it is large enough.
 void ResetToZeros(RomImage& image, std::int64_t size);
 
+// Makes `bytes` the image's, padded with 0x00 to `size`, without copying
+// them: only where their storage has room for `size` bytes and holds 0x00
+// past their end (as ReadWholeFile leaves it), and then `bytes` is left
+// empty. False, and nothing changed, where it has not.
+bool AdoptBytes(RomImage& image, ByteList& bytes, std::int64_t size);
+
 // Whether bytes [start, end) lie in blocks known to hold only 0x00.
 bool IsKnownZero(const RomImage& image, std::int64_t start, std::int64_t end);
 

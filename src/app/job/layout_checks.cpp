@@ -18,12 +18,6 @@
 
 namespace {
 
-struct InPlaceTable {
-  const char* name;
-  std::int64_t offset;
-  std::int64_t size;
-};
-
 std::vector<InPlaceTable> InPlaceTables(RomImage& destination, const OutputLayout& layout) {
   std::vector<InPlaceTable> tables = {
       {"room header pointer table", HeaderTableOffset(destination), HEADER_TABLE_SIZE},
@@ -46,8 +40,9 @@ std::vector<InPlaceTable> InPlaceTables(RomImage& destination, const OutputLayou
   return tables;
 }
 
-void CheckTablesOutsideArea(RomImage& destination, const OutputLayout& layout, std::int64_t end) {
-  for (const InPlaceTable& table : InPlaceTables(destination, layout)) {
+void CheckTablesOutsideArea(const DestinationFacts& destination, const OutputLayout& layout,
+                            std::int64_t end) {
+  for (const InPlaceTable& table : destination.inPlaceTables) {
     if (table.offset < end && table.offset + table.size > layout.base) {
       StopRun(
           Format("%s: the %s at offset 0x%llX lies where the relocated room data go "
@@ -59,7 +54,7 @@ void CheckTablesOutsideArea(RomImage& destination, const OutputLayout& layout, s
 }
 
 // Names the destination ROM, whose rooms do not fit: the output is never written.
-void CheckAreaBelowWorkRam(const RomImage& destination, std::int64_t end) {
+void CheckAreaBelowWorkRam(const DestinationFacts& destination, std::int64_t end) {
   if (end > WORK_RAM_START) {
     StopRun(
         Format("%s: the relocated room data would end at offset 0x%llX, past 0x%llX where "
@@ -69,20 +64,16 @@ void CheckAreaBelowWorkRam(const RomImage& destination, std::int64_t end) {
   }
 }
 
-void CheckAreaUnused(const RomImage& destination, const OutputLayout& layout, std::int64_t end) {
-  if (CarriesMarker(destination, layout)) {
-    return;
-  }
-  const std::int64_t last = std::min(end, ImageSize(destination));
-  for (std::int64_t offset = layout.base; offset < last; ++offset) {
-    const std::uint8_t byte = destination.bytes[static_cast<std::size_t>(offset)];
-    if (byte != 0x00 && byte != 0xFF) {
-      StopRun(
-          Format("%s: offset 0x%llX, where the relocated room data go (0x%llX to 0x%llX), "
-                 "holds data (0x%02X), perhaps another tool's; it would be overwritten.\n",
-                 destination.name.c_str(), static_cast<long long>(offset),
-                 static_cast<long long>(layout.base), static_cast<long long>(end), byte));
-    }
+void CheckAreaUnused(const DestinationFacts& destination, const OutputLayout& layout,
+                     std::int64_t end) {
+  if (!destination.carriesMarker && destination.firstDataOffset >= 0 &&
+      destination.firstDataOffset < end) {
+    StopRun(
+        Format("%s: offset 0x%llX, where the relocated room data go (0x%llX to 0x%llX), "
+               "holds data (0x%02X), perhaps another tool's; it would be overwritten.\n",
+               destination.name.c_str(), static_cast<long long>(destination.firstDataOffset),
+               static_cast<long long>(layout.base), static_cast<long long>(end),
+               destination.firstDataByte));
   }
 }
 
@@ -129,8 +120,8 @@ bool Overlap(std::int64_t first, std::int64_t firstSize, std::int64_t second,
 
 // The tables rewritten in place must keep apart from each other and from the
 // code the tool reads or patches: one write would destroy the other.
-void CheckTablesApart(RomImage& destination, const OutputLayout& layout) {
-  const std::vector<InPlaceTable> tables = InPlaceTables(destination, layout);
+void CheckTablesApart(const DestinationFacts& destination) {
+  const std::vector<InPlaceTable>& tables = destination.inPlaceTables;
   const std::vector<CodeBytes> codeBytes = CodeTheToolUses();
   for (std::size_t i = 0; i < tables.size(); ++i) {
     for (std::size_t j = i + 1; j < tables.size(); ++j) {
@@ -164,10 +155,27 @@ std::int64_t RelocatedAreaEnd(const OutputRom& out, const OutputLayout& layout) 
   return end;
 }
 
-void CheckRelocatedLayout(RomImage& destination, const OutputRom& out, const OutputLayout& layout) {
+DestinationFacts ReadDestinationFacts(RomImage& destination, const OutputLayout& layout) {
+  DestinationFacts facts;
+  facts.name = destination.name;
+  facts.inPlaceTables = InPlaceTables(destination, layout);
+  facts.carriesMarker = CarriesMarker(destination, layout);
+  const ByteList& bytes = destination.bytes;
+  const auto start = static_cast<std::size_t>(std::min(layout.base, ImageSize(destination)));
+  const auto data = std::find_if(bytes.begin() + static_cast<std::ptrdiff_t>(start), bytes.end(),
+                                 [](std::uint8_t byte) { return byte != 0x00 && byte != 0xFF; });
+  if (data != bytes.end()) {
+    facts.firstDataOffset = data - bytes.begin();
+    facts.firstDataByte = *data;
+  }
+  return facts;
+}
+
+void CheckRelocatedLayout(const DestinationFacts& destination, const OutputRom& out,
+                          const OutputLayout& layout) {
   const std::int64_t end = RelocatedAreaEnd(out, layout);
   CheckTablesOutsideArea(destination, layout, end);
   CheckAreaBelowWorkRam(destination, end);
   CheckAreaUnused(destination, layout, end);
-  CheckTablesApart(destination, layout);
+  CheckTablesApart(destination);
 }

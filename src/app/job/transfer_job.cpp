@@ -8,29 +8,34 @@
 
 namespace {
 
-// The output starts as zeroed storage of its full size: the destination is
-// copied into it once and never moved, and in fresh storage the expanded area
-// costs no memory until the writers fill it.
-void StartOutput(OutputRom& out, const std::string& outputName, const RomImage& destination,
-                 std::FILE* console) {
+// Where the output's bytes come from: a copy of the destination's in the
+// output's own storage, or the destination's storage itself.
+enum class OutputStorage { CopyOfDestination, TakenFromDestination };
+
+void StartOutput(OutputRom& out, const std::string& outputName, std::FILE* console) {
   out.name = outputName;
-  ResetToZeros(out, std::max(ImageSize(destination), EXPANDED_ROM_SIZE));
-  out.position = 0;
   out.reading = ReadingName{};
   out.console = console;
   out.placedBlocks.clear();
   out.inPlaceRegions.clear();
 }
 
-}  // namespace
+// The output is the destination padded with 0x00 to the expanded size. In
+// fresh storage of its full size the expanded area costs no memory until the
+// writers fill it; taken over, the destination's bytes are not even copied.
+void FillOutput(OutputRom& out, RomImage& destination, OutputStorage storage) {
+  const std::int64_t size = std::max(ImageSize(destination), EXPANDED_ROM_SIZE);
+  if (storage != OutputStorage::TakenFromDestination || !AdoptBytes(out, destination.bytes, size)) {
+    ResetToZeros(out, size);
+    out.position = 0;
+    CopyFileContents(out, destination);
+  }
+  ExpandFile(out, EXPANDED_ROM_SIZE);
+}
 
-void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
-                    const RoomList& destinationRooms, const std::string& outputName,
-                    TransferResult& result, const OutputLayout& layout, std::FILE* console) {
-  StartOutput(result.out, outputName, destination, console);
-  CopyFileContents(result.out, destination);
-  ExpandFile(result.out, EXPANDED_ROM_SIZE);
-
+void RunJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
+            const RoomList& destinationRooms, const std::string& outputName, TransferResult& result,
+            const OutputLayout& layout, std::FILE* console, OutputStorage storage) {
   EmptyRoomSet(result.sourceSet);
   EmptyRoomSet(result.destinationSet);
   result.layout = layout;
@@ -44,9 +49,21 @@ void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sou
   }
   TransferRooms(result.destinationSet, destinationRooms, result.sourceSet, sourceRooms);
 
+  const DestinationFacts facts = ReadDestinationFacts(destination, result.layout);
+  StartOutput(result.out, outputName, console);
+  FillOutput(result.out, destination, storage);
   WriteMarker(result.out, layout);
   WriteAllRooms(result.out, result.destinationSet, result.layout);
-  CheckRelocatedLayout(destination, result.out, result.layout);
+  CheckRelocatedLayout(facts, result.out, result.layout);
+}
+
+}  // namespace
+
+void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
+                    const RoomList& destinationRooms, const std::string& outputName,
+                    TransferResult& result, const OutputLayout& layout, std::FILE* console) {
+  RunJob(source, destination, sourceRooms, destinationRooms, outputName, result, layout, console,
+         OutputStorage::CopyOfDestination);
 }
 
 TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
@@ -55,5 +72,16 @@ TransferResult RunTransferJob(RomImage& source, RomImage& destination, const Roo
   TransferResult result;
   RunTransferJob(source, destination, sourceRooms, destinationRooms, outputName, result, layout,
                  console);
+  return result;
+}
+
+TransferResult RunTransferJobTakingDestination(RomImage& source, RomImage& destination,
+                                               const RoomList& sourceRooms,
+                                               const RoomList& destinationRooms,
+                                               const std::string& outputName,
+                                               const OutputLayout& layout, std::FILE* console) {
+  TransferResult result;
+  RunJob(source, destination, sourceRooms, destinationRooms, outputName, result, layout, console,
+         OutputStorage::TakenFromDestination);
   return result;
 }

@@ -26,6 +26,16 @@ TransferResult RunTransferJob(RomImage& source, RomImage& destination, const Roo
                               const OutputLayout& layout = OutputLayout{},
                               std::FILE* console = nullptr);
 
+// The job of a run, which needs neither input image afterwards: the output
+// is built in the destination's storage where it has room (see ReadWholeFile)
+// instead of in a copy, and the destination's image (in a one-ROM run, the
+// source's too) is then left empty.
+TransferResult RunTransferJobTakingDestination(RomImage& source, RomImage& destination,
+                                               const RoomList& sourceRooms,
+                                               const RoomList& destinationRooms,
+                                               const std::string& outputName,
+                                               const OutputLayout& layout, std::FILE* console);
+
 // The same job into `result`, whose room sets and output keep their storage:
 // for the fuzz harnesses, which run one job after another. The output is
 // zeroed before the run, so it holds what a fresh run writes.
