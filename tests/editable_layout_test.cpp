@@ -231,6 +231,65 @@ TEST(EditableLayout, AnOutputOfTheEarlierChestBlockIsTakenAgainAndLaidOutAnew) {
   EXPECT_EQ(workspace.Get("_d.sfc"), out);
 }
 
+// More blocks than the editors save: one line after the writers' lines and
+// before the map, the run goes on. The classic layout says nothing of it.
+TEST(EditableLayout, MoreBlocksThanTheEditorsSaveAreReportedAfterTheWritersLines) {
+  struct Case {
+    std::size_t blocks;             // in source room 300, moved onto room 300
+    std::size_t destinationBlocks;  // in destination room 5
+    bool editable;
+    std::string line;  // empty: none
+  };
+  const std::string line100 = "Pushable blocks: 100, more than the 99 that dungeon editors save\n";
+  const std::vector<Case> cases = {
+      {99, 0, true, ""},
+      {100, 0, true, line100},
+      {40, 60, true, line100},
+      {128, 0, true, "Pushable blocks: 128, more than the 99 that dungeon editors save\n"},
+      {100, 60, true, ""},  // room 300 is left out whole: 60 blocks are written
+      {100, 0, false, ""},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(std::to_string(test.blocks) + "+" + std::to_string(test.destinationBlocks) +
+                 (test.editable ? " editable" : " classic"));
+    RoomSet source = DistinctRooms(0x61);
+    RoomSet destination = DistinctRooms(0x62);
+    for (RoomSet* rooms : {&source, &destination}) {
+      for (RoomData& room : rooms->rooms) room.pushableBlocks.clear();
+    }
+    source[300].pushableBlocks.assign(test.blocks, 0x1234);
+    destination[5].pushableBlocks.assign(test.destinationBlocks, 0x5678);
+    Workspace workspace;
+    workspace.Put("a.sfc", fixture::BuildRom(source));
+    workspace.Put("b.sfc", test.editable ? fixture::BuildEditorRom(destination)
+                                         : fixture::BuildRom(destination));
+    std::vector<std::string> arguments = {"--map", "a.sfc", "b.sfc", "300-300"};
+    if (test.editable) arguments.insert(arguments.begin(), "--editable");
+    const fixture::RunResult run = workspace.Run(arguments);
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    const std::size_t writersEnd =
+        run.output.find('\n', run.output.find("WriteRoomMessages(): uiDataSize = ")) + 1;
+    EXPECT_EQ(run.output.substr(writersEnd, test.line.size() + 6), test.line + "Map of")
+        << run.output;
+  }
+}
+
+// --map sets the block table against the game's 512 bytes and against the
+// 396 bytes of the 99 blocks the editors save.
+TEST(EditableLayout, MapSetsTheBlockTableAgainstBothLimits) {
+  RoomSet destination = DistinctRooms(0x62);
+  for (RoomData& room : destination.rooms) room.pushableBlocks.clear();
+  destination[7].pushableBlocks.assign(100, 0x4321);
+  Workspace workspace;
+  workspace.Put("b.sfc", fixture::BuildEditorRom(destination));
+  const fixture::RunResult run = workspace.Run({"--editable", "--map", "b.sfc"});
+  ASSERT_EQ(run.exitStatus, 0) << run.output;
+  EXPECT_NE(run.output.find("  Pushable block table                400      512      112   78%\n"
+                            "  Pushable blocks editors save        400      396       -4  101%\n"),
+            std::string::npos)
+      << run.output;
+}
+
 // Torches that do not fit the game's 0x120 bytes are reported, as in the
 // classic layout, and the run goes on; --verify expects them left out.
 TEST(EditableLayout, TorchesBeyondTheGamesSpaceAreReportedAndTheRunGoesOn) {

@@ -5,6 +5,7 @@
 #include "app/job/all_rooms.h"
 #include "app/job/layout_checks.h"
 #include "rom/open_rom.h"
+#include "tables/pushable_blocks.h"
 
 namespace {
 
@@ -47,6 +48,9 @@ void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sou
   WriteMarker(result.out, layout);
   WriteAllRooms(result.out, result.destinationSet, result.layout);
   CheckRelocatedLayout(destination, result.out, result.layout);
+  if (layout.kind == LayoutKind::Editable) {
+    ReportBlocksEditorsCannotSave(result.destinationSet, console);
+  }
 }
 
 TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
