@@ -377,8 +377,8 @@ std::string DescribeDifference(const RoomDifference& difference) {
                 difference.detail.c_str());
 }
 
-// What the editors see of the output: the same sprites, pot items, torches
-// and messages as the game's pointers give. Empty when they do.
+// What the editors see of the output: the same sprites, pot items, torches,
+// messages and chests as the game's pointers give. Empty when they do.
 std::string CompareWithEditorView(const RoomSet& readBack, const RomImage& out) {
   std::vector<fixture::EditorRoomView> editor;
   try {
@@ -400,6 +400,7 @@ std::string CompareWithEditorView(const RoomSet& readBack, const RomImage& out) 
                        : view.items != read.itemData   ? "items"
                        : view.torches != read.torches  ? "torches"
                        : view.message != read.message  ? "message"
+                       : view.chests != read.chests    ? "chests"
                                                        : nullptr;
     if (kind != nullptr) {
       return Format("room %d: the editors read other %s than the game", room, kind);

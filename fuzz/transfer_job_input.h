@@ -36,8 +36,8 @@
 // from the differences the format accepts), and, when asked, that the tool
 // run again on it alone, in the same layout, reproduces byte for byte. In the
 // editable layout the dungeon editors' reading of the output
-// (fixture/editor_view.h) must also give the sprites, pot items, torches and
-// messages that the game's pointers give.
+// (fixture/editor_view.h) must also give the sprites, pot items, torches,
+// messages and chests that the game's pointers give.
 #pragma once
 
 #include <cstddef>

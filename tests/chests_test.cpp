@@ -164,4 +164,41 @@ TEST(ChestWriter, WrittenTableReadsBackUnchanged) {
   }
 }
 
+// The editors read three times the count from the table's start: that span
+// holds the entries and then FF FF FF entries, the block keeps at least 504
+// bytes after its label, and its space beyond the span is not written.
+TEST(ChestWriter, EditorsSpanHoldsTheEntriesThenFillerAndTheBlockKeepsTheirRoom) {
+  struct Case {
+    std::uint8_t chests;
+    std::int64_t space;  // bytes of the block after its label
+    const char* line;
+  };
+  for (const Case& test : {Case{0, 504, "WriteRoomChests(): uiDataSize = 0\n"},
+                           Case{3, 504, "WriteRoomChests(): uiDataSize = 9\n"},
+                           Case{60, 540, "WriteRoomChests(): uiDataSize = B4\n"}}) {
+    SCOPED_TRACE(static_cast<int>(test.chests));
+    RoomSet rooms;
+    for (std::uint8_t chest = 0; chest < test.chests; ++chest) {
+      rooms[300].chests.insert(rooms[300].chests.end(), {0x80, chest});
+    }
+    fixture::ConsoleCapture console;
+    OutputRom out = fixture::OutputImageAt(0x1F8000, fixture::OUTPUT_IMAGE_SIZE, 0xAA);
+    out.console = console.file;
+    WriteRoomChestsForEditors(out, rooms);
+    const std::size_t length = 3u * test.chests;
+    EXPECT_EQ(console.Text(), test.line);
+    EXPECT_EQ(fixture::Word(out.bytes, CHEST_COUNT_FIELD), length);
+    EXPECT_EQ(fixture::Long(out.bytes, 0xEBFB), 0x3F8010u);
+    if (test.chests > 0) {
+      EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8010 + length - 3, 3),
+                (ByteList{0x2C, 0x81, static_cast<std::uint8_t>(test.chests - 1)}));
+    }
+    EXPECT_EQ(fixture::Slice(out.bytes, 0x1F8010 + length, 2 * length), ByteList(2 * length, 0xFF));
+    EXPECT_EQ(out.bytes.at(0x1F8010 + 3 * length), 0xAA);
+    EXPECT_EQ(Tell(out), 0x1F8010 + test.space);
+    ASSERT_EQ(out.placedBlocks.size(), 1u);
+    EXPECT_EQ(out.placedBlocks[0].end, 0x1F8010 + test.space);
+  }
+}
+
 }  // namespace

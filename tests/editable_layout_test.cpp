@@ -5,6 +5,7 @@
 // with the editors' fixed reading rules (fixture/editor_view.h).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,7 @@ bool SameBytes(const ByteList& a, const ByteList& b, std::size_t from, std::size
 }
 
 // The output's rooms through the game's pointers are `expected`, and the
-// editors see the same sprites, pot items, torches and messages.
+// editors see the same sprites, pot items, torches, messages and chests.
 void ExpectRoomsInBothViews(const ByteList& out, const RoomSet& expected) {
   const RoomSet read = e2e::ReadRooms(out);
   const std::vector<fixture::EditorRoomView> editor = fixture::ReadAsEditor(out);
@@ -67,6 +68,7 @@ void ExpectRoomsInBothViews(const ByteList& out, const RoomSet& expected) {
     EXPECT_EQ(editor[room].items, read[room].itemData);
     EXPECT_EQ(editor[room].torches, read[room].torches);
     EXPECT_EQ(editor[room].message, read[room].message);
+    EXPECT_EQ(editor[room].chests, read[room].chests);
   }
 }
 
@@ -158,6 +160,19 @@ TEST(EditableLayout, ListsArePackedInRoomOrderAndEqualListsShared) {
   ExpectRoomsInBothViews(out, expected);
 }
 
+// The span the editors read as chests (three times the count from the
+// table's start) holds the entries and then FF FF FF entries only, and the
+// chest block keeps it and the editors' 168 chests (504 bytes) free of the
+// next block.
+void ExpectChestSpanForEditors(const ByteList& out) {
+  const std::uint32_t table = fixture::SnesToPc(fixture::Long(out, fixture::CHEST_TABLE_FIELDS[0]));
+  const std::uint32_t length = fixture::Word(out, fixture::CHEST_COUNT_FIELD);
+  EXPECT_EQ(fixture::Slice(out, table + length, 2 * length), ByteList(2 * length, 0xFF));
+  const std::uint32_t pitBlock =
+      fixture::SnesToPc(fixture::Long(out, fixture::PIT_LIST_FIELD)) - 16;
+  EXPECT_GE(pitBlock, table + std::max(3 * length, 504u));
+}
+
 TEST(EditableLayout, ChestAndBlockTablesGetRoomForTheEditorsLimits) {
   Workspace workspace;
   workspace.Put("b.sfc", EditorRom(9));
@@ -168,13 +183,111 @@ TEST(EditableLayout, ChestAndBlockTablesGetRoomForTheEditorsLimits) {
       fixture::SnesToPc(fixture::Long(out, fixture::CHEST_TABLE_FIELDS[0]));
   const std::uint32_t blocks =
       fixture::SnesToPc(fixture::Long(out, fixture::BLOCK_WINDOW_FIELDS[0]));
-  const std::uint32_t pits = fixture::SnesToPc(fixture::Long(out, fixture::PIT_LIST_FIELD));
   EXPECT_GE(chests, blocks + 512 + 16);
-  EXPECT_GE(pits, chests + 504);
+  EXPECT_GT(3 * fixture::Word(out, fixture::CHEST_COUNT_FIELD), 504);  // the span decides
+  ExpectChestSpanForEditors(out);
   EXPECT_GT(blocks, EDITABLE_BASE);
   EXPECT_NE(run.output.find("Editable layout, relocated area from 0x200000\n"), std::string::npos);
   EXPECT_NE(run.output.find("Rewritten in place"), std::string::npos);
   EXPECT_NE(run.output.find("Torch table"), std::string::npos);
+}
+
+// An output as the editable layout was before the chest block kept the
+// editors' span: the block ended 504 bytes after its label (or behind a
+// longer table), the pit list and message note right behind it, and nothing
+// written after the entries.
+ByteList AsEarlierLayout(ByteList out) {
+  constexpr std::uint32_t TAIL = 0x400;  // the pit block and message note, then zeros
+  const std::uint32_t table = fixture::SnesToPc(fixture::Long(out, fixture::CHEST_TABLE_FIELDS[0]));
+  const std::uint32_t length = fixture::Word(out, fixture::CHEST_COUNT_FIELD);
+  const std::uint32_t pitBlock =
+      fixture::SnesToPc(fixture::Long(out, fixture::PIT_LIST_FIELD)) - 16;
+  const std::uint32_t earlierPitBlock = (table + std::max(length, 504u) + 15) / 16 * 16;
+  const ByteList tail = fixture::Slice(out, pitBlock, TAIL);
+  std::fill(out.begin() + table + length, out.begin() + pitBlock + TAIL, 0x00);
+  fixture::PutBytes(out, earlierPitBlock, tail);
+  fixture::PutLong(out, fixture::PIT_LIST_FIELD, fixture::PcToSnes(earlierPitBlock + 16));
+  return out;
+}
+
+TEST(EditableLayout, AnOutputOfTheEarlierChestBlockIsTakenAgainAndLaidOutAnew) {
+  Workspace workspace;
+  workspace.Put("b.sfc", EditorRom(5));
+  ASSERT_EQ(workspace.Run({"--editable", "b.sfc"}).exitStatus, 0);
+  const ByteList earlier = AsEarlierLayout(workspace.Get("_b.sfc"));
+  const RoomSet rooms = e2e::ReadRooms(earlier);
+  ASSERT_EQ(rooms, e2e::ReadRooms(workspace.Get("_b.sfc")));
+  // Its pit list lies in what is now the editors' span.
+  ASSERT_GT(3 * fixture::Word(earlier, fixture::CHEST_COUNT_FIELD), 504 + 16);
+
+  workspace.Put("c.sfc", earlier);
+  const fixture::RunResult run = workspace.Run({"--editable", "c.sfc"});
+  ASSERT_EQ(run.exitStatus, 0) << run.output;
+  const ByteList out = workspace.Get("_c.sfc");
+  ExpectChestSpanForEditors(out);
+  ExpectRoomsInBothViews(out, rooms);
+  workspace.Put("d.sfc", out);
+  ASSERT_EQ(workspace.Run({"--editable", "d.sfc"}).exitStatus, 0);
+  EXPECT_EQ(workspace.Get("_d.sfc"), out);
+}
+
+// More blocks than the editors save: one line after the writers' lines and
+// before the map, the run goes on. The classic layout says nothing of it.
+TEST(EditableLayout, MoreBlocksThanTheEditorsSaveAreReportedAfterTheWritersLines) {
+  struct Case {
+    std::size_t blocks;             // in source room 300, moved onto room 300
+    std::size_t destinationBlocks;  // in destination room 5
+    bool editable;
+    std::string line;  // empty: none
+  };
+  const std::string line100 = "Pushable blocks: 100, more than the 99 that dungeon editors save\n";
+  const std::vector<Case> cases = {
+      {99, 0, true, ""},
+      {100, 0, true, line100},
+      {40, 60, true, line100},
+      {128, 0, true, "Pushable blocks: 128, more than the 99 that dungeon editors save\n"},
+      {100, 60, true, ""},  // room 300 is left out whole: 60 blocks are written
+      {100, 0, false, ""},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(std::to_string(test.blocks) + "+" + std::to_string(test.destinationBlocks) +
+                 (test.editable ? " editable" : " classic"));
+    RoomSet source = DistinctRooms(0x61);
+    RoomSet destination = DistinctRooms(0x62);
+    for (RoomSet* rooms : {&source, &destination}) {
+      for (RoomData& room : rooms->rooms) room.pushableBlocks.clear();
+    }
+    source[300].pushableBlocks.assign(test.blocks, 0x1234);
+    destination[5].pushableBlocks.assign(test.destinationBlocks, 0x5678);
+    Workspace workspace;
+    workspace.Put("a.sfc", fixture::BuildRom(source));
+    workspace.Put("b.sfc", test.editable ? fixture::BuildEditorRom(destination)
+                                         : fixture::BuildRom(destination));
+    std::vector<std::string> arguments = {"--map", "a.sfc", "b.sfc", "300-300"};
+    if (test.editable) arguments.insert(arguments.begin(), "--editable");
+    const fixture::RunResult run = workspace.Run(arguments);
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    const std::size_t writersEnd =
+        run.output.find('\n', run.output.find("WriteRoomMessages(): uiDataSize = ")) + 1;
+    EXPECT_EQ(run.output.substr(writersEnd, test.line.size() + 6), test.line + "Map of")
+        << run.output;
+  }
+}
+
+// --map sets the block table against the game's 512 bytes and against the
+// 396 bytes of the 99 blocks the editors save.
+TEST(EditableLayout, MapSetsTheBlockTableAgainstBothLimits) {
+  RoomSet destination = DistinctRooms(0x62);
+  for (RoomData& room : destination.rooms) room.pushableBlocks.clear();
+  destination[7].pushableBlocks.assign(100, 0x4321);
+  Workspace workspace;
+  workspace.Put("b.sfc", fixture::BuildEditorRom(destination));
+  const fixture::RunResult run = workspace.Run({"--editable", "--map", "b.sfc"});
+  ASSERT_EQ(run.exitStatus, 0) << run.output;
+  EXPECT_NE(run.output.find("  Pushable block table                400      512      112   78%\n"
+                            "  Pushable blocks editors save        400      396       -4  101%\n"),
+            std::string::npos)
+      << run.output;
 }
 
 // Torches that do not fit the game's 0x120 bytes are reported, as in the

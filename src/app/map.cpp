@@ -199,7 +199,13 @@ std::optional<MapRow> SpriteBlock(const OutputRom& out) {
   return sprite;
 }
 
-std::string FormatLimits(const OutputRom& out, const std::vector<MapRow>& rows,
+// The table's length as the output's count field gives it.
+std::int64_t PushableBlockBytes(const OutputRom& out) {
+  const std::size_t field = PUSHABLE_BLOCK_COUNT_FIELD;
+  return out.bytes.at(field) | (out.bytes.at(field + 1) << 8);
+}
+
+std::string FormatLimits(const OutputRom& out, const std::vector<MapRow>& rows, LayoutKind kind,
                          std::int64_t areaStart, std::int64_t areaEnd) {
   std::string text = FormatLimitHeading();
   if (const std::optional<MapRow> sprite = SpriteBlock(out)) {
@@ -215,7 +221,13 @@ std::string FormatLimits(const OutputRom& out, const std::vector<MapRow>& rows,
         FormatLimitRow("Torch table", torches->end - torches->start - LabelSize(TORCH_TABLE_LABEL),
                        TORCH_TABLE_LIMIT);
   }
-  if (const std::optional<MapRow> blocks = FindRow(rows, BlockKind::PushableBlocks)) {
+  if (kind == LayoutKind::Editable) {
+    // The block keeps room for a full table; what counts is the entries.
+    const std::int64_t entries = PushableBlockBytes(out);
+    text += FormatLimitRow("Pushable block table", entries, PUSHABLE_BLOCK_TABLE_LIMIT);
+    text += FormatLimitRow("Pushable blocks editors save", entries,
+                           EDITOR_PUSHABLE_BLOCK_LIMIT * PUSHABLE_BLOCK_ENTRY_SIZE);
+  } else if (const std::optional<MapRow> blocks = FindRow(rows, BlockKind::PushableBlocks)) {
     text += FormatLimitRow("Pushable block table",
                            blocks->end - blocks->start - LabelSize(PUSHABLE_BLOCK_TABLE_LABEL),
                            PUSHABLE_BLOCK_TABLE_LIMIT);
@@ -276,7 +288,7 @@ std::string FormatMap(const OutputRom& out, const OutputLayout& layout) {
   text += '\n';
   text += FormatTotal(out, areaStart, areaEnd);
   text += '\n';
-  text += FormatLimits(out, rows, areaStart, areaEnd);
+  text += FormatLimits(out, rows, layout.kind, areaStart, areaEnd);
   if (!out.inPlaceRegions.empty()) {
     text += '\n';
     text += FormatInPlaceRows(out);

@@ -26,6 +26,26 @@ ByteList BuildChestTable(const RoomSet& rooms) {
   return table;
 }
 
+// Places the label and `table` in one block of `space` bytes after the label
+// and points the game's fields at the table, whose first `uiDataSize` bytes
+// are the entries; bytes of the space after `table` are not written.
+void WriteChestBlock(OutputRom& out, const ByteList& table, std::uint32_t uiDataSize,
+                     std::uint32_t space) {
+  const ByteList label = LabelBlock("Chests");
+  const std::int64_t blockStart = PlaceBlock(out, "WriteRoomChests", uiDataSize,
+                                             static_cast<std::uint32_t>(label.size()) + space);
+  WriteBytes(out, label);
+  const std::int64_t tableStart = Tell(out);
+  const std::uint32_t address = PcToSnes(static_cast<std::uint32_t>(tableStart));
+  WriteWordAt(out, CHEST_COUNT_FIELD, static_cast<std::uint16_t>(uiDataSize));
+  WriteLongAt(out, CHEST_TABLE_FIELD, address);
+  WriteLongAt(out, CHEST_TABLE_COPY_FIELD, address);
+  WriteLongAt(out, CHEST_ITEM_FIELD, address + 2);
+  WriteBytes(out, table);
+  Seek(out, tableStart + space);
+  RecordBlock(out, BlockKind::Chests, blockStart, Tell(out));
+}
+
 }  // namespace
 
 void ReadRoomChests(RomImage& rom, RoomSet& rooms) {
@@ -45,22 +65,17 @@ void ReadRoomChests(RomImage& rom, RoomSet& rooms) {
   }
 }
 
-void WriteRoomChests(OutputRom& out, const RoomSet& rooms, std::uint32_t reservedSize) {
-  const ByteList label = LabelBlock("Chests");
+void WriteRoomChests(OutputRom& out, const RoomSet& rooms) {
   const ByteList table = BuildChestTable(rooms);
   const auto uiDataSize = static_cast<std::uint32_t>(table.size());
+  WriteChestBlock(out, table, uiDataSize, uiDataSize);
+}
 
-  const std::uint32_t space = std::max(uiDataSize, reservedSize);
-  const std::int64_t blockStart = PlaceBlock(out, "WriteRoomChests", uiDataSize,
-                                             static_cast<std::uint32_t>(label.size()) + space);
-  WriteBytes(out, label);
-  const std::int64_t tableStart = Tell(out);
-  const std::uint32_t address = PcToSnes(static_cast<std::uint32_t>(tableStart));
-  WriteWordAt(out, CHEST_COUNT_FIELD, static_cast<std::uint16_t>(uiDataSize));
-  WriteLongAt(out, CHEST_TABLE_FIELD, address);
-  WriteLongAt(out, CHEST_TABLE_COPY_FIELD, address);
-  WriteLongAt(out, CHEST_ITEM_FIELD, address + 2);
-  WriteBytes(out, table);
-  Seek(out, tableStart + space);
-  RecordBlock(out, BlockKind::Chests, blockStart, Tell(out));
+void WriteRoomChestsForEditors(OutputRom& out, const RoomSet& rooms) {
+  ByteList table = BuildChestTable(rooms);
+  const auto uiDataSize = static_cast<std::uint32_t>(table.size());
+  table.resize(static_cast<std::size_t>(uiDataSize) * EDITOR_CHEST_READ_FACTOR,
+               EDITOR_CHEST_FILLER);
+  WriteChestBlock(out, table, uiDataSize,
+                  std::max(static_cast<std::uint32_t>(table.size()), EDITOR_CHEST_SPACE));
 }

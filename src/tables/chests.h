@@ -15,6 +15,11 @@
 // The writer puts the label "Chests" (16 bytes) and the entries of rooms 0 to
 // 319, in ascending order, into the relocated area and points the count and
 // the three address fields at them.
+//
+// Dungeon editors take the count for a number of entries and so read three
+// times as far as the table: for the editable layout the writer fills that
+// span behind the entries with FF FF FF entries (room 0x7FFF, no room of the
+// game) and keeps every other block out of it.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +35,16 @@ constexpr std::uint32_t CHEST_ITEM_FIELD = 0xEC0A;
 constexpr std::uint32_t CHEST_ENTRY_SIZE = 3;
 
 void ReadRoomChests(RomImage& rom, RoomSet& rooms);
-// With `reservedSize`, the table takes at least that many bytes after its
-// label (only the entries are written): room for an editor that writes up to
-// its own limit through the table address without reaching the next block.
-void WriteRoomChests(OutputRom& out, const RoomSet& rooms, std::uint32_t reservedSize = 0);
+void WriteRoomChests(OutputRom& out, const RoomSet& rooms);
+// The editable layout's chest block: the span the editors read (three times
+// the count) holds the entries, then FF FF FF entries; the block takes at
+// least EDITOR_CHEST_SPACE bytes after its label, room for an editor that
+// writes up to its own limit through the table address without reaching the
+// next block.
+void WriteRoomChestsForEditors(OutputRom& out, const RoomSet& rooms);
 // The most chests a dungeon editor writes through the table address: 168 entries.
 constexpr std::uint32_t EDITOR_CHEST_SPACE = 168 * 3;
+// How many bytes from the table's start an editor reads per byte of the count.
+constexpr std::uint32_t EDITOR_CHEST_READ_FACTOR = CHEST_ENTRY_SIZE;
+// Every byte of the filler entries behind the chests in the span the editors read.
+constexpr std::uint8_t EDITOR_CHEST_FILLER = 0xFF;

@@ -70,6 +70,25 @@ std::vector<int> RoomsLeftOutOfPushableBlockTable(const RoomSet& rooms) {
   return leftOut;
 }
 
+std::size_t PushableBlocksWritten(const RoomSet& rooms) {
+  const std::vector<int> leftOut = RoomsLeftOutOfPushableBlockTable(rooms);
+  std::size_t written = 0;
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    if (std::find(leftOut.begin(), leftOut.end(), room) == leftOut.end()) {
+      written += rooms[room].pushableBlocks.size();
+    }
+  }
+  return written;
+}
+
+void ReportBlocksEditorsCannotSave(const RoomSet& rooms, std::FILE* console) {
+  const std::size_t written = PushableBlocksWritten(rooms);
+  if (written > EDITOR_PUSHABLE_BLOCK_LIMIT) {
+    Report(console, Format("Pushable blocks: %zu, more than the %zu that dungeon editors save\n",
+                           written, EDITOR_PUSHABLE_BLOCK_LIMIT));
+  }
+}
+
 void ReadRoomPushableBlocks(RomImage& rom, RoomSet& rooms) {
   const std::uint32_t end =
       std::min<std::uint32_t>(ReadWordAt(rom, PUSHABLE_BLOCK_COUNT_FIELD, "pushable block count"),

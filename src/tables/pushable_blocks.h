@@ -21,7 +21,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "rom/output_rom.h"
@@ -45,3 +47,14 @@ void WriteRoomPushableBlocks(OutputRom& out, const RoomSet& rooms, std::uint32_t
 // The rooms, in ascending order, whose blocks the writer leaves out because
 // they would take the table past PUSHABLE_BLOCK_TABLE_LIMIT bytes.
 std::vector<int> RoomsLeftOutOfPushableBlockTable(const RoomSet& rooms);
+
+// The number of entries the writer puts into the table.
+std::size_t PushableBlocksWritten(const RoomSet& rooms);
+
+// Dungeon editors refuse to save a ROM with more blocks than this (396 bytes
+// of entries), though they open it and the game plays it.
+constexpr std::size_t EDITOR_PUSHABLE_BLOCK_LIMIT = 99;
+
+// Prints one line on `console` when the table the writer puts out holds more
+// blocks than the editors save.
+void ReportBlocksEditorsCannotSave(const RoomSet& rooms, std::FILE* console);

@@ -79,7 +79,7 @@ void WriteAllRooms(OutputRom& out, const RoomSet& rooms, const OutputLayout& lay
     WriteRoomItemsInPlace(out, rooms, layout.itemLists);
     WriteRoomPushableBlocks(out, rooms, PUSHABLE_BLOCK_TABLE_LIMIT);
     WriteRoomTorchesInPlace(out, rooms);
-    WriteRoomChests(out, rooms, EDITOR_CHEST_SPACE);
+    WriteRoomChestsForEditors(out, rooms);
   }
   WriteRoomPits(out, rooms);
   WriteRoomMessages(out, rooms);

@@ -5,6 +5,7 @@
 #include "app/job/all_rooms.h"
 #include "app/job/layout_checks.h"
 #include "rom/open_rom.h"
+#include "tables/pushable_blocks.h"
 
 namespace {
 
@@ -55,6 +56,9 @@ void RunJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms
   WriteMarker(result.out, layout);
   WriteAllRooms(result.out, result.destinationSet, result.layout);
   CheckRelocatedLayout(facts, result.out, result.layout);
+  if (layout.kind == LayoutKind::Editable) {
+    ReportBlocksEditorsCannotSave(result.destinationSet, console);
+  }
 }
 
 }  // namespace
