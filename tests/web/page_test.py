@@ -135,7 +135,9 @@ class Browser:
             if value:
                 return value
             time.sleep(0.05)
-        raise TimeoutError(what)
+        state = self.js('return Array.from(document.querySelectorAll(".status"))'
+                        '.map(e => e.id + ": " + e.textContent).join("; ")')
+        raise TimeoutError('%s; the page: %s' % (what, state))
 
     def open(self):
         self.driver.get(PAGE_URL)
@@ -173,6 +175,7 @@ class Browser:
         """Clicks Run: gives the log, whether the page took the run as done,
         and the names of the files it offers."""
         self.js('document.getElementById("run-status").textContent = ""')
+        self.wait(lambda: self.element('run').is_enabled(), 'the Run button enabled')
         self.element('run').click()
         self.wait(lambda: self.element('run-status').text, 'the run')
         log = self.js('return document.getElementById("log").textContent')
@@ -222,6 +225,10 @@ def same_as_command_line(browser, cases):
         if offered:
             check(browser.download_all() == written, label + ': the same bytes')
         if case['name'] == 'transfer':
+            blocks = stdout.split('\nBlock ')[1].split('\n\n')[0].count('\n')
+            drawn = browser.js('return new Set(Array.from(document.querySelectorAll(".seg"))'
+                               '.map(s => s.textContent)).size')
+            check(drawn == blocks, 'the map\'s picture draws every block of the map')
             browser.js('document.getElementById("map").scrollIntoView()')
             browser.driver.save_screenshot(os.path.join(SCREENSHOTS, 'after-run-map.png'))
         if case['name'] == 'relay':
@@ -237,26 +244,34 @@ def page_behaviour(browser, cases):
     transfer = by_name['transfer']
     browser.open()
 
-    # A ROM the tool refuses: its own line, and nothing can be run with it.
-    refused = os.path.join(tempfile.mkdtemp(), 'short.sfc')
-    with open(refused, 'wb') as file:
+    # ROMs the tool refuses (too short; larger than 16 MiB, of which the page
+    # reads no more than the command line does): their own line, and nothing
+    # can be run with them.
+    folder = tempfile.mkdtemp()
+    with open(os.path.join(folder, 'short.sfc'), 'wb') as file:
         file.write(b'\x78\x9c\x00\x42\x9c' + bytes(100))
-    browser.load('source', refused)
+    with open(os.path.join(folder, 'huge.sfc'), 'wb') as file:
+        file.truncate(16 * 1024 * 1024 + 2)
     browser.load('destination', os.path.join(CASES, transfer['destination']))
-    inspect = subprocess.run([ROOMXFER, '--inspect', 'short.sfc'], capture_output=True,
-                             cwd=os.path.dirname(refused)).stdout.decode()
-    check(browser.element('source-status').text == inspect.rstrip('\n'),
-          'a refused ROM shows the line --inspect gives for it')
-    check(not browser.element('run').is_enabled(), 'a refused ROM cannot be run')
+    for name in ('short.sfc', 'huge.sfc'):
+        browser.load('source', os.path.join(folder, name))
+        inspect = subprocess.run([ROOMXFER, '--inspect', name], capture_output=True,
+                                 cwd=folder).stdout.decode()
+        check(browser.element('source-status').text == inspect.rstrip('\n'),
+              'a refused ROM (%s) shows the line --inspect gives for it' % name)
+        check(not browser.element('run').is_enabled(), 'a refused ROM cannot be run')
+    shutil.rmtree(folder)
 
     # A failed run, then a good one, in the same page load.
     browser.load('source', os.path.join(CASES, transfer['source']))
     browser.set_checkbox('opt-map', False)
-    browser.set_field('1-40-2-41-3-300')
+    browser.set_field(transfer['list'])
     browser.set_checkbox('opt-editable', True)  # the sample destination is not in that layout
+    failed = dict(transfer, options=['--editable'])
+    status, stdout, _, _ = run_native(failed)
     log, done, offered = browser.run()
-    check(not done and offered == [] and log.count('\n') <= 1 + log.count('uiDataSize'),
-          'a failed run offers nothing')
+    check(status == 1 and not done and log == stdout and offered == [],
+          'a failed run shows its line and offers nothing')
     browser.set_checkbox('opt-editable', False)
     good = dict(transfer, options=[])
     _, stdout, written, _ = run_native(good)
