@@ -4,6 +4,7 @@
 // and every byte it shows comes from here.
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "app/room_lists.h"
 #include "app/rooms_option.h"
@@ -43,8 +44,8 @@ bool ReadField(const std::string& field, RoomList& sourceRooms, RoomList& destin
 std::string RoomsOptionForm(const RoomList& sourceRooms, const RoomList& destinationRooms) {
   std::string list;
   for (std::size_t i = 0; i < sourceRooms.size() && i < destinationRooms.size(); ++i) {
-    list += (i == 0 ? "" : ",") + std::to_string(sourceRooms[i]) + ":" +
-            std::to_string(destinationRooms[i]);
+    list += (i == 0 ? "" : ",") + std::to_string(sourceRooms.at(i)) + ":" +
+            std::to_string(destinationRooms.at(i));
   }
   return list;
 }
