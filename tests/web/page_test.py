@@ -315,9 +315,12 @@ def page_behaviour(browser, cases):
     # The keyboard reaches every control; nothing scrolls sideways.
     browser.set_checkbox('opt-map', True)
     browser.run()
+    # Every visible control, whatever its tabindex, but for the rows of a room
+    # table: a table is one Tab stop, its rows are reached with the arrow keys.
     controls = browser.js(
-        'return Array.from(document.querySelectorAll("input, button, a[href], [tabindex]"))'
-        '.filter(e => !e.disabled && e.tabIndex >= 0 && e.getClientRects().length > 0)'
+        'return Array.from(document.querySelectorAll("input, button, a, [tabindex]"))'
+        '.filter(e => !e.disabled && e.getClientRects().length > 0 &&'
+        '             !(e.matches("button.room") && e.tabIndex < 0))'
         '.map((e, i) => (e.dataset.control = i, i))')
     reached = set()
     browser.js('document.activeElement.blur(); window.scrollTo(0, 0)')
