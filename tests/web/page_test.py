@@ -311,6 +311,11 @@ def page_behaviour(browser, cases):
     log, done, _ = browser.run()
     check(done and log == stdout and browser.download_all() == written,
           'pairs made by pointing give the output of the typed list')
+    browser.element('every-room').click()
+    _, stdout, written, _ = run_native(dict(transfer, form='none', options=[]))
+    log, done, _ = browser.run()
+    check(done and log == stdout and browser.download_all() == written,
+          '"Every room onto itself" gives the run without a list')
 
     # The keyboard reaches every control; nothing scrolls sideways.
     browser.set_checkbox('opt-map', True)
