@@ -103,7 +103,7 @@ class Browser:
         options.add_argument('--user-data-dir=' + self.profile)
         options.add_experimental_option('prefs', {'download.default_directory': self.downloads,
                                                   'download.prompt_for_download': False})
-        options.set_capability('goog:loggingPrefs', {'performance': 'ALL'})
+        options.set_capability('goog:loggingPrefs', {'performance': 'ALL', 'browser': 'ALL'})
         self.driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
         self.driver.get('about:blank')
         self.requests = []
@@ -112,6 +112,8 @@ class Browser:
 
     def quit(self):
         self.drain_requests()
+        self.errors = [entry['message'] for entry in self.driver.get_log('browser')
+                       if entry['level'] == 'SEVERE']
         self.driver.quit()
         shutil.rmtree(self.downloads, ignore_errors=True)
         shutil.rmtree(self.profile, ignore_errors=True)
@@ -357,6 +359,7 @@ def main():
     foreign = [url for url in browser.requests
                if url != page_url and not url.startswith(('data:', 'blob:'))]
     check(not foreign, 'no request beyond the page\'s own file: %s' % foreign[:5])
+    check(not browser.errors, 'no error on the console: %s' % browser.errors[:3])
 
     print('page size: %d bytes' % os.path.getsize(PAGE))
     print('opening to the core\'s ready callback: %.0f ms' % ready_ms)
