@@ -224,6 +224,13 @@ def same_as_command_line(browser, cases):
             check(offered == [], label + ': no download after a failure')
             continue
         check(sorted(offered) == sorted(written), label + ': the same files offered as written')
+        if '--verify' in case['options']:
+            # The summary ends the verify report: the last line, or the one
+            # before the dry run's.
+            lines = stdout.splitlines()
+            summary = lines[-2 if '--dry-run' in case['options'] else -1]
+            check(browser.element('verify-summary').text == 'Verify: ' + summary,
+                  label + ': the verify summary shown apart')
         if offered:
             check(browser.download_all() == written, label + ': the same bytes')
         if case['name'] == 'transfer':
