@@ -160,3 +160,39 @@ test-windows: deps deps-windows deps-wine $(BUILD_DEMO)/roomxfer
 
 clean:
 	rm -rf build $(DEMO_DIR)
+
+# The browser page: build/web/roomxfer.html, one file holding the page and the
+# core built with Debian's emscripten; make test-web drives it in headless
+# Chromium against the command line. emscripten's tools run on the system's
+# node, which finds Debian's node modules only through NODE_PATH.
+BUILD_WEB := build/web
+WEB_PAGE  := $(BUILD_WEB)/roomxfer.html
+WEB_ENV   := NODE_PATH=/usr/share/nodejs
+
+.PHONY: web test-web deps-web deps-test-web
+
+deps-web:
+	@bash tools/ensure_deps.sh cmake emscripten
+
+deps-test-web:
+	@bash tools/ensure_deps.sh chromium chromium-driver python3-selenium
+
+web: deps-web
+	$(WEB_ENV) emcmake cmake -S . -B $(BUILD_WEB)/cmake -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_CXX_FLAGS=-fexceptions -DROOMXFER_TESTS=OFF >/dev/null
+	$(WEB_ENV) cmake --build $(BUILD_WEB)/cmake -j$(JOBS) --target roomxfer_page
+	@cp $(BUILD_WEB)/cmake/web/roomxfer.html $(WEB_PAGE)
+	@echo "--- built $(WEB_PAGE) ($$(stat -c %s $(WEB_PAGE)) bytes)"
+
+WEB_CASES := $(BUILD_WEB)/cases
+WEB_CASE_COUNT ?= 24
+
+# The page in headless Chromium against the command line (tests/web/page_test.py),
+# on the named cases and WEB_CASE_COUNT generated ones. Debian's selenium is
+# for Debian's python: /usr/bin/python3, whatever python comes first on PATH.
+test-web: web deps-test-web $(BUILD_DEMO)/roomxfer
+	cmake --build $(BUILD_DEMO) -j$(JOBS) --target make_web_cases
+	@rm -rf $(WEB_CASES)
+	$(BUILD_DEMO)/make_web_cases $(WEB_CASES) $(WEB_CASE_COUNT) 25
+	/usr/bin/python3 tests/web/page_test.py $(WEB_PAGE) $(BUILD_DEMO)/roomxfer $(WEB_CASES) \
+		$(BUILD_WEB)/screenshots
