@@ -22,6 +22,23 @@ void StartOutput(OutputRom& out, const std::string& outputName, const RomImage& 
   out.inPlaceRegions.clear();
 }
 
+// Everything after the source rooms are read: the destination's rooms, the
+// transfer and the relocated area.
+void TransferOntoDestination(RomImage& destination, const RoomList& sourceRooms,
+                             const RoomList& destinationRooms, RoomPointerTables& tables,
+                             TransferResult& result, const OutputLayout& layout,
+                             std::FILE* console) {
+  ReadAllRooms(destination, result.destinationSet, tables, layout.kind, console);
+  if (layout.kind == LayoutKind::Editable) {
+    FindListRegions(destination, tables, result.destinationSet, result.layout);
+  }
+  TransferRooms(result.destinationSet, destinationRooms, result.sourceSet, sourceRooms);
+
+  WriteMarker(result.out, layout);
+  WriteAllRooms(result.out, result.destinationSet, result.layout);
+  CheckRelocatedLayout(destination, result.out, result.layout);
+}
+
 }  // namespace
 
 void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
@@ -38,15 +55,23 @@ void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sou
   // A one-ROM run reads the destination first, as its source.
   ReadAllRooms(source, result.sourceSet, tables,
                &source == &destination ? layout.kind : LayoutKind::Classic, console);
-  ReadAllRooms(destination, result.destinationSet, tables, layout.kind, console);
-  if (layout.kind == LayoutKind::Editable) {
-    FindListRegions(destination, tables, result.destinationSet, result.layout);
-  }
-  TransferRooms(result.destinationSet, destinationRooms, result.sourceSet, sourceRooms);
+  TransferOntoDestination(destination, sourceRooms, destinationRooms, tables, result, layout,
+                          console);
+}
 
-  WriteMarker(result.out, layout);
-  WriteAllRooms(result.out, result.destinationSet, result.layout);
-  CheckRelocatedLayout(destination, result.out, result.layout);
+void RunTransferJob(const RoomSet& sourceSet, RomImage& destination, const RoomList& sourceRooms,
+                    const RoomList& destinationRooms, const std::string& outputName,
+                    TransferResult& result, const OutputLayout& layout, std::FILE* console) {
+  StartOutput(result.out, outputName, destination, console);
+  CopyFileContents(result.out, destination);
+  ExpandFile(result.out, EXPANDED_ROM_SIZE);
+
+  result.sourceSet = sourceSet;
+  EmptyRoomSet(result.destinationSet);
+  result.layout = layout;
+  RoomPointerTables tables;
+  TransferOntoDestination(destination, sourceRooms, destinationRooms, tables, result, layout,
+                          console);
 }
 
 TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
