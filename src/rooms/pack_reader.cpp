@@ -43,7 +43,6 @@ struct PackReading {
   std::array<int, ROOM_COUNT> roomLines{};  // where each room was given; 0: not at all
   std::optional<OpenList> list;
   bool noteAllowed = true;
-  int lastLine = 0;
 };
 
 [[noreturn]] void Refuse(const PackReading& reading, int line, const std::string& what) {
@@ -436,7 +435,7 @@ bool IsRoomPack(const ByteList& file) {
 }
 
 RoomPack ReadRoomPack(const ByteList& file, const std::string& name) {
-  PackReading reading{name, {}, -1, 0, {}, {}, std::nullopt, true, 0};
+  PackReading reading{name, {}, -1, 0, {}, {}, std::nullopt, true};
   const std::vector<TextLine> lines = SplitLines(reading, file);
   ReadFormatLine(reading, lines);
   for (std::size_t index = 1; index < lines.size(); ++index) {
