@@ -1,7 +1,8 @@
 // Times the whole job on the sample ROMs: in memory (RunTransferJob), as a
 // whole roomxfer process, and beside it a plain copy of the headerless source
-// padded to 3 MiB by dd, what a one-ROM run must at least do on disk; and the
-// peak memory of the runs.
+// padded to 3 MiB by dd, what a one-ROM run must at least do on disk; the
+// export of a room pack of all 320 rooms and its applying, against the
+// ROM-to-ROM run; and the peak memory of the runs.
 //
 // usage: bench ROOMXFER DIR [RUNS]   (DIR holds source.sfc and destination.smc;
 //        RUNS, default 60, is how many times each process is timed)
@@ -129,6 +130,8 @@ int main(int argc, char** argv) {
   std::vector<double> processTimes;
   std::vector<double> oneRomTimes;
   std::vector<double> copyTimes;
+  std::vector<double> exportTimes;
+  std::vector<double> applyTimes;
   // Alternating the runs keeps a change in the machine's load from favouring one.
   for (int run = 0; run < processRuns; ++run) {
     processTimes.push_back(TimeProcess({roomxfer, "source.sfc", "destination.smc"}, directory));
@@ -136,6 +139,9 @@ int main(int argc, char** argv) {
     copyTimes.push_back(TimeProcess({"dd", "if=source.sfc", "of=padded_copy.sfc", "bs=3M",
                                      "count=1", "conv=sync", "status=none"},
                                     directory));
+    exportTimes.push_back(
+        TimeProcess({roomxfer, "--export", "all_rooms.pack", "source.sfc"}, directory));
+    applyTimes.push_back(TimeProcess({roomxfer, "all_rooms.pack", "destination.smc"}, directory));
   }
   const double process = Median(processTimes);
   const double oneRom = Median(oneRomTimes);
@@ -147,6 +153,12 @@ int main(int argc, char** argv) {
               processRuns);
   std::printf("  whole process, source.sfc alone:            %7.2f ms\n", oneRom);
   std::printf("  dd copy of source.sfc padded to 3 MiB:      %7.2f ms\n", copy);
+  std::printf(
+      "  --export all_rooms.pack source.sfc:         %7.2f ms  (pack of 320 rooms: %ju bytes)\n",
+      Median(exportTimes),
+      static_cast<std::uintmax_t>(std::filesystem::file_size(directory / "all_rooms.pack")));
+  std::printf("  all_rooms.pack destination.smc:             %7.2f ms  (from the ROM: %.2f ms)\n",
+              Median(applyTimes), process);
   std::printf("One-ROM run / copy: %.2f (goal: at most 0.85); two-ROM run / copy: %.2f\n",
               oneRom / copy, process / copy);
   // A spawned child shares the bench's pages until it starts roomxfer, and

@@ -2,12 +2,14 @@
 # Prints the share of lines of each src/ folder that the kept fuzz corpora
 # reach, from coverage builds of the fuzz targets, and the total; a file in a
 # subfolder (app/job) counts in its top folder.
-# usage: fuzz_coverage.sh BUILD_DIR CHECKSUM_INPUT_DIR EDITABLE_JOB_INPUT_DIR JOB_INPUT_DIR...
+# usage: fuzz_coverage.sh BUILD_DIR CHECKSUM_INPUT_DIR EDITABLE_JOB_INPUT_DIR PACK_INPUT_DIR
+#        JOB_INPUT_DIR...
 set -euo pipefail
 build=$1
 checksum_inputs=$2
 editable_inputs=$3
-shift 3
+pack_inputs=$4
+shift 4
 rm -f "$build"/*.profraw
 LLVM_PROFILE_FILE="$build/corpus-%p.profraw" "$build/fuzz_transfer_job" -runs=0 \
   -max_len=512 -len_control=0 -timeout=10 -rss_limit_mb=2048 "$@" >"$build/run.log" 2>&1
@@ -16,9 +18,11 @@ LLVM_PROFILE_FILE="$build/checksum-%p.profraw" "$build/fuzz_checksum" -runs=0 -m
 LLVM_PROFILE_FILE="$build/editable-%p.profraw" "$build/fuzz_editable_job" -runs=0 \
   -max_len=512 -len_control=0 -timeout=10 -rss_limit_mb=2048 "$editable_inputs" \
   >"$build/editable-run.log" 2>&1
+LLVM_PROFILE_FILE="$build/pack-%p.profraw" "$build/fuzz_pack" -runs=0 -max_len=4096 \
+  -timeout=10 -rss_limit_mb=2048 "$pack_inputs" >"$build/pack-run.log" 2>&1
 llvm-profdata merge -sparse "$build"/*.profraw -o "$build/corpus.profdata"
 llvm-cov report "$build/fuzz_transfer_job" -object "$build/fuzz_checksum" \
-  -object "$build/fuzz_editable_job" \
+  -object "$build/fuzz_editable_job" -object "$build/fuzz_pack" \
   -instr-profile="$build/corpus.profdata" "$(pwd)/src" >"$build/report.txt"
 # The file I/O of rom_file.cpp is not reached by the in-memory job: counted
 # apart on the src/rom line.

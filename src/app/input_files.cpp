@@ -9,6 +9,7 @@
 #include "rom/file_names.h"
 #include "rom/format.h"
 #include "rom/rom_file.h"
+#include "rooms/pack_reader.h"
 
 namespace {
 
@@ -46,15 +47,24 @@ InputFile LoadInputFile(const std::string& name) {
   std::optional<ByteList> bytes = ReadWholeFile(name, EXPANDED_ROM_SIZE);
   file.canOpen = bytes.has_value();
   file.tooLarge = bytes && bytes->size() > MAX_INPUT_FILE_SIZE;
-  if (bytes && !file.tooLarge) {
+  if (bytes && !file.tooLarge && IsRoomPack(*bytes)) {
+    file.pack = std::move(*bytes);
+  } else if (bytes && !file.tooLarge) {
     file.rom = PrepareInputRom(name, std::move(*bytes));
   }
   return file;
 }
 
+void RefuseTooLarge(const InputFile& file) {
+  if (file.tooLarge) {
+    StopRun(Format("%s: the file is larger than 16 MiB, too large to be a ROM of the game.\n",
+                   file.name.c_str()));
+  }
+}
+
 void CheckFilesDoNotCollide(const InputFile& source, const InputFile* destination,
                             const std::string& outputName) {
-  std::vector<NamedFile> inputs = {{"source ROM", source.name}};
+  std::vector<NamedFile> inputs = {{source.pack ? "source pack" : "source ROM", source.name}};
   if (destination != nullptr) {
     inputs.push_back({"destination ROM", destination->name});
   }

@@ -11,11 +11,16 @@ struct InputFile {
   std::string name;
   bool canOpen = false;
   bool tooLarge = false;
-  std::optional<InputRom> rom;  // when it could be read
+  std::optional<InputRom> rom;   // when it could be read and is not a room pack
+  std::optional<ByteList> pack;  // the file's text, when it is a room pack
 };
 
-// Reads the file when it can be opened and is not too large to be the game.
+// Reads the file when it can be opened and is not too large to be the game;
+// a room pack is told by its first line.
 InputFile LoadInputFile(const std::string& name);
+
+// Stops the run when the file is too large to be read.
+void RefuseTooLarge(const InputFile& file);
 
 // Stops the run when the output or a headerless copy would be written over
 // an input ROM, or over another file this run writes.

@@ -33,6 +33,7 @@ constexpr OptionRule OPTIONS[] = {
     {"editable", &CommandLine::editable, nullptr, ""},
     {"base", nullptr, &CommandLine::base, "OFFSET"},
     {"inspect", nullptr, &CommandLine::inspectRom, "ROM"},
+    {"export", nullptr, &CommandLine::exportPack, "PACK"},
     {"rooms", nullptr, &CommandLine::rooms, "LIST"},
 };
 
@@ -160,7 +161,34 @@ std::string CheckBase(CommandLine& line) {
   return "";
 }
 
+// --export PACK ROM [ROOMS], with --rooms as its only option.
+std::string CheckExport(const CommandLine& line) {
+  const std::pair<bool, const char*> otherOptions[] = {{line.inspectRom.has_value(), "--inspect"},
+                                                       {line.map, "--map"},
+                                                       {line.dryRun, "--dry-run"},
+                                                       {line.verify, "--verify"},
+                                                       {line.fixChecksum, "--fix-checksum"},
+                                                       {line.editable, "--editable"},
+                                                       {line.base.has_value(), "--base"}};
+  for (const auto& [given, name] : otherOptions) {
+    if (given) {
+      return Format("Options --export and %s cannot be used together.\n", name);
+    }
+  }
+  if (line.positionals.empty() || line.positionals.size() > 2) {
+    return "--export PACK takes the ROM to take the rooms from and an optional ROOMS: "
+           "--export PACK ROM [ROOMS].\n";
+  }
+  if (line.rooms && line.positionals.size() == 2) {
+    return "Give the room list either as ROOMS or with --rooms, not both.\n";
+  }
+  return "";
+}
+
 std::string CheckCombination(const CommandLine& line) {
+  if (line.exportPack) {
+    return CheckExport(line);
+  }
   if (line.rooms && line.positionals.size() >= 3) {
     return "Give the room list either as ROOMS or with --rooms, not both.\n";
   }
@@ -201,6 +229,7 @@ std::string HelpText() {
   return R"(Usage: roomxfer [OPTIONS] SOURCE [DESTINATION [ROOMS]]
        roomxfer [OPTIONS] --rooms LIST SOURCE [DESTINATION]
        roomxfer --inspect ROM [--rooms LIST]
+       roomxfer --export PACK ROM [ROOMS]
 
 Copies dungeon rooms of SOURCE onto rooms of DESTINATION and writes the new ROM
 "_" + DESTINATION: the destination padded to 3 MiB, with the data of all 320
@@ -208,6 +237,8 @@ rooms relocated into the expanded area from file offset 0x1F8000 (--base and
 --editable change this: see below). Without DESTINATION the source is also the
 destination; without a room list every room goes onto the room of the same
 number. Input files are never changed.
+SOURCE may be a room pack (see --export): its rooms are taken by the numbers
+they carry, and without a room list each goes onto the room of that number.
 
 Room lists (room numbers 0 to 319):
   ROOMS         numbers in decimal separated by "-", taken in pairs source,
@@ -237,13 +268,18 @@ Options (before or after the other arguments; a lone -- ends the options):
                   internal header
   --inspect ROM   print a table of the rooms of ROM (with or without copier
                   header) and its limits; writes nothing. With --rooms, only
-                  the rooms named on either side of the list
+                  the rooms named on either side of the list. ROM may be a
+                  room pack: its rooms' sizes, pit flags and messages
   --editable      keep the new ROM editable in dungeon editors (see below);
                   the relocated area starts at 0x200000 unless --base is given
   --base OFFSET   start the relocated area at OFFSET (hexadecimal after 0x or
                   $, or decimal): a multiple of 0x8000 from 0x100000 on, below
                   0x200000 without --editable. With --inspect: where to look
                   for a relocated area
+  --export PACK   write the rooms of ROM (all 320 without a list) into the
+                  room pack PACK, a text file; 18-64 puts room 18 into the
+                  pack as room 64, and in --rooms a lone room or range names
+                  itself (--rooms 0x12,0x40..0x4F). Only --rooms goes with it
 
 Keeping the ROM editable:
   roomxfer --editable hack.sfc other.sfc LIST
@@ -263,6 +299,7 @@ Files written:
                         gives _roms/b.sfc)
   _NoHeader_NAME        the headerless copy of an input ROM NAME that carries a
                         512-byte copier header
+  PACK                  with --export, the room pack only
 
 Exit status:
   0  the run succeeded (or --help, --version, --inspect)

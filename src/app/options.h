@@ -26,10 +26,11 @@ struct CommandLine {
   bool verify = false;
   bool fixChecksum = false;
   std::optional<std::string> inspectRom;
-  std::optional<std::string> rooms;  // the --rooms list
-  bool editable = false;             // --editable: the layout dungeon editors keep working on
-  std::optional<std::string> base;   // the --base OFFSET as given
-  std::int64_t relocationBase = 0;   // where the relocated area starts, once the line is checked
+  std::optional<std::string> exportPack;  // --export PACK: positionals are ROM [ROOMS]
+  std::optional<std::string> rooms;       // the --rooms list
+  bool editable = false;                  // --editable: the layout dungeon editors keep working on
+  std::optional<std::string> base;        // the --base OFFSET as given
+  std::int64_t relocationBase = 0;  // where the relocated area starts, once the line is checked
 };
 
 struct ParsedCommandLine {

@@ -50,9 +50,10 @@ std::optional<std::int32_t> ParseRoom(std::string_view text) {
   return room;
 }
 
-bool AppendItem(std::string_view item, RoomList& sourceRooms, RoomList& destinationRooms) {
+bool AppendItem(std::string_view item, RoomList& sourceRooms, RoomList& destinationRooms,
+                LoneItems lone) {
   const std::size_t colon = item.find(':');
-  if (colon == std::string_view::npos) {
+  if (colon == std::string_view::npos && lone == LoneItems::Refused) {
     return false;
   }
   std::string_view sources = item.substr(0, colon);
@@ -64,7 +65,8 @@ bool AppendItem(std::string_view item, RoomList& sourceRooms, RoomList& destinat
   }
   const std::optional<std::int32_t> first = ParseRoom(firstSource);
   const std::optional<std::int32_t> last = ParseRoom(lastSource);
-  const std::optional<std::int32_t> destination = ParseRoom(item.substr(colon + 1));
+  const std::optional<std::int32_t> destination =
+      colon == std::string_view::npos ? first : ParseRoom(item.substr(colon + 1));
   if (!first || !last || !destination || *first > *last ||
       *destination + (*last - *first) >= ROOM_COUNT) {
     return false;
@@ -78,11 +80,12 @@ bool AppendItem(std::string_view item, RoomList& sourceRooms, RoomList& destinat
 
 }  // namespace
 
-bool ParseRoomsOption(const std::string& list, RoomList& sourceRooms, RoomList& destinationRooms) {
+bool ParseRoomsOption(const std::string& list, RoomList& sourceRooms, RoomList& destinationRooms,
+                      LoneItems lone) {
   std::string_view rest = list;
   while (true) {
     const std::size_t comma = rest.find(',');
-    if (!AppendItem(rest.substr(0, comma), sourceRooms, destinationRooms)) {
+    if (!AppendItem(rest.substr(0, comma), sourceRooms, destinationRooms, lone)) {
       return false;
     }
     if (comma == std::string_view::npos) {

@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "app/export.h"
 #include "app/input_files.h"
 #include "app/inspect.h"
+#include "app/inspect_pack.h"
 #include "app/job/transfer_job.h"
 #include "app/map.h"
 #include "app/options.h"
+#include "app/pack_source.h"
 #include "app/room_lists.h"
 #include "app/rooms_option.h"
 #include "app/verify.h"
@@ -68,13 +71,6 @@ std::string OutputName(const RunArguments& run) {
   return PrefixedName("_", run.destinationName.value_or(run.sourceName));
 }
 
-void RefuseTooLarge(const InputFile& file) {
-  if (file.tooLarge) {
-    StopRun(Format("%s: the file is larger than 16 MiB, too large to be a ROM of the game.\n",
-                   file.name.c_str()));
-  }
-}
-
 // What a dry run checks instead of creating a file: the name is not a
 // directory, and its directory exists and may be written to.
 bool CouldCreateFile(const std::string& name) {
@@ -101,22 +97,48 @@ void MakeHeaderlessCopy(const InputRom& rom, bool dryRun) {
   }
 }
 
-// Opens both ROMs in the order the run has always had, making their headerless
-// copies; the checks that must come before any file is created come first.
-void OpenInputs(const RunArguments& run, bool dryRun, InputFile& source, InputFile& destination) {
+// Opens the source: a ROM, or a room pack, which is read at once and whose
+// rooms the lists must name (nothing is created before that).
+void OpenSource(const RunArguments& run, bool listGiven, InputFile& source,
+                std::optional<RoomPack>& pack, RoomList& sourceRooms, RoomList& destinationRooms) {
   source = LoadInputFile(run.sourceName);
   if (!source.canOpen) {
     StopRun(Format("Could not open source ROM file %s.\n", run.sourceName.c_str()));
   }
   RefuseTooLarge(source);
+  if (!source.pack) {
+    return;
+  }
+  if (!run.destinationName) {
+    StopRun(Format("%s is a room pack: name the destination ROM to apply it to.\n",
+                   source.name.c_str()));
+  }
+  pack = ReadPackFile(source);
+  if (listGiven) {
+    RefuseRoomsNotHeld(*pack, source.name, sourceRooms);
+  } else {
+    FillHeldRoomLists(*pack, sourceRooms, destinationRooms);
+  }
+}
+
+// Opens the destination after the source, in the order the run has always
+// had, making their headerless copies; the checks that must come before any
+// file is created come first.
+void OpenInputs(const RunArguments& run, bool dryRun, InputFile& source, InputFile& destination) {
   if (run.destinationName) {
     destination = LoadInputFile(*run.destinationName);
     RefuseTooLarge(destination);
+    if (destination.pack) {
+      StopRun(Format("%s is a room pack: it can be a source, not a destination.\n",
+                     destination.name.c_str()));
+    }
   }
   const std::string outputName = OutputName(run);
   CheckFilesDoNotCollide(source, run.destinationName ? &destination : nullptr, outputName);
 
-  MakeHeaderlessCopy(*source.rom, dryRun);
+  if (source.rom) {
+    MakeHeaderlessCopy(*source.rom, dryRun);
+  }
   if (!run.destinationName) {
     return;
   }
@@ -186,15 +208,27 @@ void RunTransfer(const CommandLine& line) {
 
   InputFile source;
   InputFile destination;
+  std::optional<RoomPack> pack;
+  OpenSource(run, run.roomList || line.rooms, source, pack, sourceRooms, destinationRooms);
   OpenInputs(run, line.dryRun, source, destination);
-  RomImage& sourceRom = source.rom->image;
-  RomImage& destinationRom = run.destinationName ? destination.rom->image : sourceRom;
 
   const std::string outputName = OutputName(run);
   OutputFile output;
   output.pending = PrepareOutput(outputName, line.dryRun);
-  TransferResult result = RunTransferJobTakingDestination(
-      sourceRom, destinationRom, sourceRooms, destinationRooms, outputName, LayoutOf(line), stdout);
+  // From a pack the destination is copied; from ROMs the output takes over
+  // the destination's storage, which nothing reads afterwards.
+  TransferResult result = [&] {
+    if (pack) {
+      TransferResult fromPack;
+      RunTransferJob(pack->rooms, destination.rom->image, sourceRooms, destinationRooms, outputName,
+                     fromPack, LayoutOf(line), stdout);
+      return fromPack;
+    }
+    RomImage& sourceRom = source.rom->image;
+    RomImage& destinationRom = run.destinationName ? destination.rom->image : sourceRom;
+    return RunTransferJobTakingDestination(sourceRom, destinationRom, sourceRooms, destinationRooms,
+                                           outputName, LayoutOf(line), stdout);
+  }();
   FinishImage(line, result);
 
   std::fflush(stdout);
@@ -219,6 +253,11 @@ void RunInspection(const CommandLine& line) {
     StopRun(Format("Could not open ROM file %s.\n", file.name.c_str()));
   }
   RefuseTooLarge(file);
+  if (file.pack) {
+    const RoomPack pack = ReadPackFile(file);
+    std::fputs(InspectPack(pack, line.rooms ? &selection : nullptr).c_str(), stdout);
+    return;
+  }
   RomImage& image = file.rom->image;
   image.name = file.name;  // no headerless copy is made: messages name the file itself
   OutputLayout layout;
@@ -227,7 +266,9 @@ void RunInspection(const CommandLine& line) {
 }
 
 void Run(const CommandLine& line) {
-  if (line.inspectRom) {
+  if (line.exportPack) {
+    RunExport(line);
+  } else if (line.inspectRom) {
     RunInspection(line);
   } else {
     RunTransfer(line);

@@ -34,16 +34,13 @@ void FillOutput(OutputRom& out, RomImage& destination, OutputStorage storage) {
   ExpandFile(out, EXPANDED_ROM_SIZE);
 }
 
-void RunJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
-            const RoomList& destinationRooms, const std::string& outputName, TransferResult& result,
-            const OutputLayout& layout, std::FILE* console, OutputStorage storage) {
-  EmptyRoomSet(result.sourceSet);
-  EmptyRoomSet(result.destinationSet);
-  result.layout = layout;
-  RoomPointerTables tables;
-  // A one-ROM run reads the destination first, as its source.
-  ReadAllRooms(source, result.sourceSet, tables,
-               &source == &destination ? layout.kind : LayoutKind::Classic, console);
+// Everything after the source rooms are read: the destination's rooms, the
+// transfer and the relocated area.
+void TransferOntoDestination(RomImage& destination, const RoomList& sourceRooms,
+                             const RoomList& destinationRooms, const std::string& outputName,
+                             RoomPointerTables& tables, TransferResult& result,
+                             const OutputLayout& layout, std::FILE* console,
+                             OutputStorage storage) {
   ReadAllRooms(destination, result.destinationSet, tables, layout.kind, console);
   if (layout.kind == LayoutKind::Editable) {
     FindListRegions(destination, tables, result.destinationSet, result.layout);
@@ -61,6 +58,20 @@ void RunJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms
   }
 }
 
+void RunJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
+            const RoomList& destinationRooms, const std::string& outputName, TransferResult& result,
+            const OutputLayout& layout, std::FILE* console, OutputStorage storage) {
+  EmptyRoomSet(result.sourceSet);
+  EmptyRoomSet(result.destinationSet);
+  result.layout = layout;
+  RoomPointerTables tables;
+  // A one-ROM run reads the destination first, as its source.
+  ReadAllRooms(source, result.sourceSet, tables,
+               &source == &destination ? layout.kind : LayoutKind::Classic, console);
+  TransferOntoDestination(destination, sourceRooms, destinationRooms, outputName, tables, result,
+                          layout, console, storage);
+}
+
 }  // namespace
 
 void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,
@@ -68,6 +79,17 @@ void RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sou
                     TransferResult& result, const OutputLayout& layout, std::FILE* console) {
   RunJob(source, destination, sourceRooms, destinationRooms, outputName, result, layout, console,
          OutputStorage::CopyOfDestination);
+}
+
+void RunTransferJob(const RoomSet& sourceSet, RomImage& destination, const RoomList& sourceRooms,
+                    const RoomList& destinationRooms, const std::string& outputName,
+                    TransferResult& result, const OutputLayout& layout, std::FILE* console) {
+  result.sourceSet = sourceSet;
+  EmptyRoomSet(result.destinationSet);
+  result.layout = layout;
+  RoomPointerTables tables;
+  TransferOntoDestination(destination, sourceRooms, destinationRooms, outputName, tables, result,
+                          layout, console, OutputStorage::CopyOfDestination);
 }
 
 TransferResult RunTransferJob(RomImage& source, RomImage& destination, const RoomList& sourceRooms,

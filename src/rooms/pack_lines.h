@@ -1,0 +1,66 @@
+// How the room data of one kind split into the lines of a room pack: the
+// keywords of each list, the bytes each line stands for, and the one split
+// of a list's bytes that the writer writes and the reader insists on (so
+// that reading and writing again gives the same file). The format itself is
+// described in pack_reader.h.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rom/byte_list.h"
+
+// The lists of a room, in the order the writer writes them.
+enum class PackList { Layers, Sprites, Items, Chests, Blocks, Torches };
+
+// What a line of a list holds: a fixed number of bytes given on the line,
+// bytes the keyword stands for (none on the line), 1 to PACK_RAW_LINE_LIMIT
+// bytes kept as they are, or no byte at all (the door list's place).
+enum class LineForm { Fixed, Implied, Raw, Marker };
+
+struct LineRule {
+  std::string_view keyword;
+  LineForm form;
+  std::size_t count;                      // Fixed: the bytes on the line; Implied: the bytes meant
+  std::array<std::uint8_t, 2> implied{};  // Implied only
+};
+
+// One line of a list: its keyword and the bytes it stands for.
+struct PackLine {
+  std::string_view keyword;
+  ByteList bytes;
+
+  bool operator==(const PackLine&) const = default;
+};
+
+constexpr std::size_t PACK_RAW_LINE_LIMIT = 16;
+constexpr std::string_view RAW_KEYWORD = "raw";
+constexpr std::string_view DOOR_LIST_KEYWORD = "door-list";
+
+// The list's keyword line ("layers") and the rules of its lines.
+std::string_view ListKeyword(PackList list);
+std::optional<PackList> ListNamed(std::string_view keyword);
+const std::vector<LineRule>& ListLineRules(PackList list);
+const LineRule* FindLineRule(PackList list, std::string_view keyword);
+
+// The lines of the layer data: the floor bytes, then per layer its objects,
+// the door list (F0 FF, then its door entries) and the FF FF that ends it, the
+// layers found as the layer reader finds them; the door list's place, when the
+// room has one, at `doorOffset`. Bytes that make no whole entry are raw lines.
+std::vector<PackLine> SplitLayerData(const ByteList& data, std::optional<std::uint32_t> doorOffset);
+// The sort byte, the 3-byte sprites and the 0xFF end byte.
+std::vector<PackLine> SplitSpriteList(const ByteList& data);
+// The 3-byte items and the FF FF end.
+std::vector<PackLine> SplitItemList(const ByteList& data);
+// Entries of `count` bytes each under one keyword (chests, blocks, torches).
+std::vector<PackLine> SplitEntries(const ByteList& data, PackList list);
+
+// "object 01 02 03": the line as the writer writes it.
+std::string FormatPackLine(PackList list, const PackLine& line);
+// Two upper-case hex digits per byte, a space between bytes.
+std::string HexBytes(const ByteList& bytes);

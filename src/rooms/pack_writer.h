@@ -1,0 +1,12 @@
+// Writing a room pack's text (the format is described in pack_reader.h):
+// the format line, the pack's note, then every room held, in ascending
+// order, each kind of its data in the lines the game's format splits it
+// into. Nothing in the text depends on where or when it was written, so two
+// packs of the same rooms are the same file.
+#pragma once
+
+#include <string>
+
+#include "rooms/room_pack.h"
+
+std::string FormatRoomPack(const RoomPack& pack);
