@@ -276,6 +276,15 @@ def page_behaviour(browser, cases):
     browser.set_checkbox('opt-map', False)
     browser.set_field(transfer['list'])
     browser.set_checkbox('opt-editable', True)  # the sample destination is not in that layout
+    # The check's verdict comes a moment after a change, here over several
+    # lines: the Run button must stay where a pointer on its way to it aims.
+    where = ('var r = document.getElementById("run").getBoundingClientRect();'
+             'return [r.left + scrollX, r.top + scrollY];')
+    before = browser.js('document.getElementById("check-status").textContent = "";' + where)
+    browser.js('document.getElementById("opt-base").dispatchEvent(new Event("input"))')
+    verdict = browser.wait(lambda: browser.element('check-status').text, 'the check\'s verdict')
+    check(verdict.startswith('The run would stop: ') and browser.js(where) == before,
+          'the check\'s verdict does not move the Run button')
     failed = dict(transfer, options=['--editable'])
     status, stdout, _, _ = run_native(failed)
     log, done, offered = browser.run()
