@@ -290,6 +290,15 @@ def page_behaviour(browser, cases):
     log, done, offered = browser.run()
     check(status == 1 and not done and log == stdout and offered == [],
           'a failed run shows its line and offers nothing')
+    # The core throwing instead of returning (as when the WebAssembly stops):
+    # a line says so, nothing is offered, and the page runs on.
+    browser.js('window.pageRunEntry = Module._PageRun;'
+               'Module._PageRun = function () { throw new WebAssembly.RuntimeError("unreachable"); };')
+    _, done, offered = browser.run()
+    check(not done and offered == [] and browser.element('run-status').text ==
+          'The run stopped: the core failed in the page (RuntimeError: unreachable); '
+          'nothing is offered.', 'a core that throws gives a line, not nothing')
+    browser.js('Module._PageRun = window.pageRunEntry')
     browser.set_checkbox('opt-editable', False)
     good = dict(transfer, options=[])
     _, stdout, written, _ = run_native(good)
