@@ -139,7 +139,8 @@ class Browser:
             time.sleep(0.05)
         state = self.js('return Array.from(document.querySelectorAll(".status"))'
                         '.map(e => e.id + ": " + e.textContent).join("; ")')
-        raise TimeoutError('%s; the page: %s' % (what, state))
+        console = [entry['message'] for entry in self.driver.get_log('browser')]
+        raise TimeoutError('%s; the page: %s; the console: %s' % (what, state, console[-5:]))
 
     def open(self):
         self.driver.get(PAGE_URL)
