@@ -139,7 +139,8 @@ class Browser:
             time.sleep(0.05)
         state = self.js('return Array.from(document.querySelectorAll(".status"))'
                         '.map(e => e.id + ": " + e.textContent).join("; ")')
-        raise TimeoutError('%s; the page: %s' % (what, state))
+        console = [entry['message'] for entry in self.driver.get_log('browser')]
+        raise TimeoutError('%s; the page: %s; the console: %s' % (what, state, console[-5:]))
 
     def open(self):
         self.driver.get(PAGE_URL)
@@ -276,11 +277,29 @@ def page_behaviour(browser, cases):
     browser.set_checkbox('opt-map', False)
     browser.set_field(transfer['list'])
     browser.set_checkbox('opt-editable', True)  # the sample destination is not in that layout
+    # The check's verdict comes a moment after a change, here over several
+    # lines: the Run button must stay where a pointer on its way to it aims.
+    where = ('var r = document.getElementById("run").getBoundingClientRect();'
+             'return [r.left + scrollX, r.top + scrollY];')
+    before = browser.js('document.getElementById("check-status").textContent = "";' + where)
+    browser.js('document.getElementById("opt-base").dispatchEvent(new Event("input"))')
+    verdict = browser.wait(lambda: browser.element('check-status').text, 'the check\'s verdict')
+    check(verdict.startswith('The run would stop: ') and browser.js(where) == before,
+          'the check\'s verdict does not move the Run button')
     failed = dict(transfer, options=['--editable'])
     status, stdout, _, _ = run_native(failed)
     log, done, offered = browser.run()
     check(status == 1 and not done and log == stdout and offered == [],
           'a failed run shows its line and offers nothing')
+    # The core throwing instead of returning (as when the WebAssembly stops):
+    # a line says so, nothing is offered, and the page runs on.
+    browser.js('window.pageRunEntry = Module._PageRun;'
+               'Module._PageRun = function () { throw new WebAssembly.RuntimeError("unreachable"); };')
+    _, done, offered = browser.run()
+    check(not done and offered == [] and browser.element('run-status').text ==
+          'The run stopped: the core failed in the page (RuntimeError: unreachable); '
+          'nothing is offered.', 'a core that throws gives a line, not nothing')
+    browser.js('Module._PageRun = window.pageRunEntry')
     browser.set_checkbox('opt-editable', False)
     good = dict(transfer, options=[])
     _, stdout, written, _ = run_native(good)
