@@ -465,6 +465,8 @@ TEST(RoomPackReader, RefusesAnythingElseWithTheFileLineAndReason) {
        "version 1."},
       {WithLine(1, "roomxfer room pack"), "line 1: the first line reads \"roomxfer room pack 1\"."},
       {WithLine(9, "object 01 0G 03"), "line 9: 0G is not a byte in hex (two hex digits)."},
+      {WithLine(9, "object 01 02 3 "), "line 9: 3 is not a byte in hex (two hex digits)."},
+      {WithLine(9, "object 01 023\t03"), "line 9: 023 is not a byte in hex (two hex digits)."},
       {WithLine(9, "object 01 02"), "line 9: object lines hold 3 bytes; this one holds 2."},
       {WithLine(6, "header 00 01"), "line 6: header lines hold 14 bytes; this one holds 2."},
       {WithLine(4, "room 320"), "line 4: a room line gives one room number from 0 to 319."},

@@ -47,9 +47,20 @@ constexpr ListName LIST_NAMES[] = {
     {PackList::Chests, "chests"}, {PackList::Blocks, "blocks"},   {PackList::Torches, "torches"},
 };
 
-ByteList Bytes(const ByteList& data, std::size_t start, std::size_t end) {
-  return ByteList(data.begin() + static_cast<std::ptrdiff_t>(start),
-                  data.begin() + static_cast<std::ptrdiff_t>(end));
+// The bytes from `start` to `end` of `data`, no more than a line holds.
+LineBytes Bytes(std::span<const std::uint8_t> data, std::size_t start, std::size_t end) {
+  LineBytes bytes;
+  const std::span<const std::uint8_t> part = data.subspan(start, end - start);
+  bytes.count = std::min(part.size(), bytes.values.size());
+  std::copy_n(part.begin(), bytes.count, bytes.values.begin());
+  return bytes;
+}
+
+// An empty list of lines with room for the lines of `data`.
+std::vector<PackLine> NewLines(const ByteList& data) {
+  std::vector<PackLine> lines;
+  lines.reserve(data.size() / 2 + 4);
+  return lines;
 }
 
 void AddRaw(const ByteList& data, std::size_t start, std::size_t end,
@@ -118,24 +129,38 @@ void AddLayer(const ByteList& data, std::size_t start, std::size_t end, bool fir
 void InsertDoorList(std::vector<PackLine>& lines, std::uint32_t offset) {
   std::size_t position = 0;
   for (std::size_t index = 0; index < lines.size(); ++index) {
-    const std::size_t size = lines[index].bytes.size();
+    const std::size_t size = lines[index].bytes.count;
     if (position == offset) {
       lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(index),
                    PackLine{DOOR_LIST_KEYWORD, {}});
       return;
     }
     if (offset < position + size) {
-      const ByteList bytes = lines[index].bytes;
+      const LineBytes bytes = lines[index].bytes;
       const std::size_t cut = offset - position;
-      lines[index] = {RAW_KEYWORD, Bytes(bytes, 0, cut)};
-      lines.insert(
-          lines.begin() + static_cast<std::ptrdiff_t>(index) + 1,
-          {PackLine{DOOR_LIST_KEYWORD, {}}, PackLine{RAW_KEYWORD, Bytes(bytes, cut, size)}});
+      lines[index] = {RAW_KEYWORD, Bytes(LineByteSpan(bytes), 0, cut)};
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(index) + 1,
+                   {PackLine{DOOR_LIST_KEYWORD, {}},
+                    PackLine{RAW_KEYWORD, Bytes(LineByteSpan(bytes), cut, size)}});
       return;
     }
     position += size;
   }
   lines.push_back({DOOR_LIST_KEYWORD, {}});
+}
+
+// Two upper-case hex digits per byte, a space between bytes, after `text`.
+void AppendHexBytes(std::span<const std::uint8_t> bytes, std::string& text) {
+  constexpr char DIGITS[] = "0123456789ABCDEF";
+  bool first = true;
+  for (const std::uint8_t byte : bytes) {
+    if (!first) {
+      text += ' ';
+    }
+    first = false;
+    text += DIGITS[byte >> 4];
+    text += DIGITS[byte & 0xF];
+  }
 }
 
 }  // namespace
@@ -187,7 +212,7 @@ const LineRule* FindLineRule(PackList list, std::string_view keyword) {
 
 std::vector<PackLine> SplitLayerData(const ByteList& data,
                                      std::optional<std::uint32_t> doorOffset) {
-  std::vector<PackLine> lines;
+  std::vector<PackLine> lines = NewLines(data);
   std::optional<std::size_t> doorsAt;
   if (doorOffset && *doorOffset >= 2 && IsDoorListStart(data, *doorOffset - 2, data.size())) {
     doorsAt = *doorOffset - 2;
@@ -212,7 +237,7 @@ std::vector<PackLine> SplitLayerData(const ByteList& data,
 }
 
 std::vector<PackLine> SplitSpriteList(const ByteList& data) {
-  std::vector<PackLine> lines;
+  std::vector<PackLine> lines = NewLines(data);
   const auto end =
       static_cast<std::size_t>(std::find(data.begin(), data.end(), END_BYTE) - data.begin());
   if (end > 0) {
@@ -227,7 +252,7 @@ std::vector<PackLine> SplitSpriteList(const ByteList& data) {
 }
 
 std::vector<PackLine> SplitItemList(const ByteList& data) {
-  std::vector<PackLine> lines;
+  std::vector<PackLine> lines = NewLines(data);
   const std::size_t pair = FindPair(data, 0);
   AddEntries(data, 0, pair, ITEM_SIZE, "item", lines);
   if (pair < data.size()) {
@@ -239,30 +264,33 @@ std::vector<PackLine> SplitItemList(const ByteList& data) {
 
 std::vector<PackLine> SplitEntries(const ByteList& data, PackList list) {
   const LineRule& rule = ListLineRules(list).front();
-  std::vector<PackLine> lines;
+  std::vector<PackLine> lines = NewLines(data);
   AddEntries(data, 0, data.size(), rule.count, rule.keyword, lines);
   return lines;
 }
 
-std::string HexBytes(const ByteList& bytes) {
-  constexpr char DIGITS[] = "0123456789ABCDEF";
+std::span<const std::uint8_t> LineByteSpan(const LineBytes& bytes) {
+  return std::span<const std::uint8_t>(bytes.values).first(bytes.count);
+}
+
+std::string HexBytes(std::span<const std::uint8_t> bytes) {
   std::string text;
   text.reserve(bytes.size() * 3);
-  for (const std::uint8_t byte : bytes) {
-    if (!text.empty()) {
-      text += ' ';
-    }
-    text += DIGITS[byte >> 4];
-    text += DIGITS[byte & 0xF];
-  }
+  AppendHexBytes(bytes, text);
   return text;
 }
 
-std::string FormatPackLine(PackList list, const PackLine& line) {
+void AppendPackLine(PackList list, const PackLine& line, std::string& text) {
   const LineRule* rule = FindLineRule(list, line.keyword);
-  std::string text(line.keyword);
+  text += line.keyword;
   if (rule != nullptr && (rule->form == LineForm::Fixed || rule->form == LineForm::Raw)) {
-    text += ' ' + HexBytes(line.bytes);
+    text += ' ';
+    AppendHexBytes(LineByteSpan(line.bytes), text);
   }
+}
+
+std::string FormatPackLine(PackList list, const PackLine& line) {
+  std::string text;
+  AppendPackLine(list, line, text);
   return text;
 }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,15 +31,27 @@ struct LineRule {
   std::array<std::uint8_t, 2> implied{};  // Implied only
 };
 
+constexpr std::size_t PACK_RAW_LINE_LIMIT = 16;
+
+// The bytes of one line, at most PACK_RAW_LINE_LIMIT, held in place so that a
+// line costs no allocation; the places from `count` on stay zero.
+struct LineBytes {
+  std::array<std::uint8_t, PACK_RAW_LINE_LIMIT> values{};
+  std::size_t count = 0;
+
+  bool operator==(const LineBytes&) const = default;
+};
+
 // One line of a list: its keyword and the bytes it stands for.
 struct PackLine {
   std::string_view keyword;
-  ByteList bytes;
+  LineBytes bytes;
 
   bool operator==(const PackLine&) const = default;
 };
 
-constexpr std::size_t PACK_RAW_LINE_LIMIT = 16;
+// The line's bytes as a span.
+std::span<const std::uint8_t> LineByteSpan(const LineBytes& bytes);
 constexpr std::string_view RAW_KEYWORD = "raw";
 constexpr std::string_view DOOR_LIST_KEYWORD = "door-list";
 
@@ -62,5 +75,7 @@ std::vector<PackLine> SplitEntries(const ByteList& data, PackList list);
 
 // "object 01 02 03": the line as the writer writes it.
 std::string FormatPackLine(PackList list, const PackLine& line);
+// The same line, added at the end of `text`.
+void AppendPackLine(PackList list, const PackLine& line, std::string& text);
 // Two upper-case hex digits per byte, a space between bytes.
-std::string HexBytes(const ByteList& bytes);
+std::string HexBytes(std::span<const std::uint8_t> bytes);

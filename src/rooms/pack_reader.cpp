@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -20,14 +21,18 @@ constexpr PackList KIND_LISTS[] = {PackList::Layers, PackList::Sprites, PackList
 
 constexpr std::uint8_t CHEST_FLAG = 0x80;
 
+// A line of the file: its first word, and the text after that word.
 struct TextLine {
   int number = 0;
   std::string_view text;
-  std::vector<std::string_view> words;
+  std::string_view keyword;
+  std::string_view rest;
 };
 
-// The list being read: its lines and the line each came from.
+// The list being read: its lines and the line each came from. The storage
+// stays from one list to the next.
 struct OpenList {
+  bool open = false;
   PackList list = PackList::Layers;
   int line = 0;
   std::vector<PackLine> lines;
@@ -41,7 +46,7 @@ struct PackReading {
   int roomLine = 0;
   std::array<int, KIND_COUNT> kindLines{};  // where the room gave each kind; 0: not yet
   std::array<int, ROOM_COUNT> roomLines{};  // where each room was given; 0: not at all
-  std::optional<OpenList> list;
+  OpenList list;
   bool noteAllowed = true;
 };
 
@@ -49,17 +54,30 @@ struct PackReading {
   StopRun(Format("%s: line %d: %s.\n", reading.name.c_str(), line, what.c_str()));
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The first word of `text`, which then holds what follows it; empty when no
+// word is left.
+std::string_view NextWord(std::string_view& text) {
+  std::size_t start = 0;
+  while (start < text.size() && IsBlank(text[start])) {
+    ++start;
+  }
+  std::size_t end = start;
+  while (end < text.size() && !IsBlank(text[end])) {
+    ++end;
+  }
+  const std::string_view word = text.substr(start, end - start);
+  text.remove_prefix(end);
+  return word;
+}
+
+bool HasWord(std::string_view text) { return !NextWord(text).empty(); }
+
 std::vector<std::string_view> Words(std::string_view text) {
   std::vector<std::string_view> words;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::size_t start = text.find_first_not_of(" \t", at);
-    if (start == std::string_view::npos) {
-      break;
-    }
-    const std::size_t end = std::min(text.find_first_of(" \t", start), text.size());
-    words.push_back(text.substr(start, end - start));
-    at = end;
+  for (std::string_view word = NextWord(text); !word.empty(); word = NextWord(text)) {
+    words.push_back(word);
   }
   return words;
 }
@@ -84,50 +102,93 @@ std::vector<TextLine> SplitLines(const PackReading& reading, const ByteList& fil
         Refuse(reading, line.number, Format("the byte 0x%02X is not printable ASCII", byte));
       }
     }
-    line.words = Words(line.text);
-    lines.push_back(std::move(line));
+    line.rest = line.text;
+    line.keyword = NextWord(line.rest);
+    lines.push_back(line);
     at = next;
   }
   return lines;
 }
 
-std::optional<std::uint8_t> HexDigit(char c) {
-  if (c >= '0' && c <= '9') {
-    return static_cast<std::uint8_t>(c - '0');
+// The value of each character as a hex digit; -1: not a hex digit.
+constexpr std::array<std::int8_t, 256> HexValues() {
+  std::array<std::int8_t, 256> values{};
+  values.fill(-1);
+  for (int digit = 0; digit < 10; ++digit) {
+    values.at(static_cast<std::size_t>('0' + digit)) = static_cast<std::int8_t>(digit);
   }
-  if (c >= 'a' && c <= 'f') {
-    return static_cast<std::uint8_t>(c - 'a' + 10);
+  for (int digit = 0; digit < 6; ++digit) {
+    values.at(static_cast<std::size_t>('a' + digit)) = static_cast<std::int8_t>(10 + digit);
+    values.at(static_cast<std::size_t>('A' + digit)) = static_cast<std::int8_t>(10 + digit);
   }
-  if (c >= 'A' && c <= 'F') {
-    return static_cast<std::uint8_t>(c - 'A' + 10);
+  return values;
+}
+constexpr std::array<std::int8_t, 256> HEX_VALUES = HexValues();
+
+// The byte the two hex digits of `word` give.
+std::optional<std::uint8_t> HexByte(std::string_view word) {
+  if (word.size() != 2) {
+    return std::nullopt;
   }
-  return std::nullopt;
+  const int high = HEX_VALUES.at(static_cast<unsigned char>(word[0]));
+  const int low = HEX_VALUES.at(static_cast<unsigned char>(word[1]));
+  if (high < 0 || low < 0) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint8_t>(high << 4 | low);
 }
 
-ByteList ReadBytes(const PackReading& reading, const TextLine& line) {
-  ByteList bytes;
-  for (std::size_t index = 1; index < line.words.size(); ++index) {
-    const std::string_view word = line.words[index];
-    const std::optional<std::uint8_t> high = word.size() == 2 ? HexDigit(word[0]) : std::nullopt;
-    const std::optional<std::uint8_t> low = word.size() == 2 ? HexDigit(word[1]) : std::nullopt;
-    if (!high || !low) {
+// The end of the word that starts at `start`.
+std::size_t WordEnd(std::string_view text, std::size_t start) {
+  const std::size_t left = text.size() - start;
+  if (left >= 2 && !IsBlank(text[start + 1]) && (left == 2 || IsBlank(text[start + 2]))) {
+    return start + 2;  // a byte's two digits, nearly every word
+  }
+  std::size_t end = start;
+  while (end < text.size() && !IsBlank(text[end])) {
+    ++end;
+  }
+  return end;
+}
+
+// Reads the line's bytes (the words after its keyword) into `out` as far as
+// it reaches; returns how many bytes the line holds.
+std::size_t ReadBytes(const PackReading& reading, const TextLine& line,
+                      std::span<std::uint8_t> out) {
+  std::size_t count = 0;
+  const std::string_view rest = line.rest;
+  std::size_t at = 0;
+  while (true) {
+    while (at < rest.size() && IsBlank(rest[at])) {
+      ++at;
+    }
+    if (at == rest.size()) {
+      break;
+    }
+    const std::size_t start = at;
+    at = WordEnd(rest, start);
+    const std::string_view word = rest.substr(start, at - start);
+    const std::optional<std::uint8_t> byte = HexByte(word);
+    if (!byte) {
       Refuse(reading, line.number,
              Format("%s is not a byte in hex (two hex digits)", std::string(word).c_str()));
     }
-    bytes.push_back(static_cast<std::uint8_t>(*high << 4 | *low));
+    if (count < out.size()) {
+      out[count] = *byte;
+    }
+    ++count;
   }
-  return bytes;
+  return count;
 }
 
-// The line's bytes, exactly `count` of them.
-ByteList ReadFixedBytes(const PackReading& reading, const TextLine& line, std::size_t count) {
-  ByteList bytes = ReadBytes(reading, line);
-  if (bytes.size() != count) {
+// Reads the line's bytes into `out`, which they must fill exactly.
+void ReadFixedBytes(const PackReading& reading, const TextLine& line, std::span<std::uint8_t> out) {
+  const std::size_t count = ReadBytes(reading, line, out);
+  if (count != out.size()) {
     Refuse(reading, line.number,
-           Format("%s lines hold %zu byte%s; this one holds %zu",
-                  std::string(line.words[0]).c_str(), count, count == 1 ? "" : "s", bytes.size()));
+           Format("%s lines hold %zu byte%s; this one holds %zu", std::string(line.keyword).c_str(),
+                  out.size(), out.size() == 1 ? "" : "s", count));
   }
-  return bytes;
 }
 
 bool IsLineKeyword(std::string_view keyword) {
@@ -137,6 +198,7 @@ bool IsLineKeyword(std::string_view keyword) {
 
 std::vector<std::uint16_t> Words16(const ByteList& bytes) {
   std::vector<std::uint16_t> words;
+  words.reserve(bytes.size() / 2);
   for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
     words.push_back(static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8));
   }
@@ -145,13 +207,19 @@ std::vector<std::uint16_t> Words16(const ByteList& bytes) {
 
 // The bytes of a list's lines, and where its door-list line stands in them.
 ByteList JoinLines(const OpenList& list, std::optional<std::uint32_t>& doorOffset) {
+  std::size_t size = 0;
+  for (const PackLine& line : list.lines) {
+    size += line.bytes.count;
+  }
   ByteList bytes;
+  bytes.reserve(size);
   doorOffset.reset();
   for (const PackLine& line : list.lines) {
     if (line.keyword == DOOR_LIST_KEYWORD && !doorOffset) {
       doorOffset = static_cast<std::uint32_t>(bytes.size());
     }
-    bytes.insert(bytes.end(), line.bytes.begin(), line.bytes.end());
+    const std::span<const std::uint8_t> lineBytes = LineByteSpan(line.bytes);
+    bytes.insert(bytes.end(), lineBytes.begin(), lineBytes.end());
   }
   return bytes;
 }
@@ -174,31 +242,33 @@ std::vector<PackLine> SplitOf(PackList list, const ByteList& bytes,
 void CheckSplit(const PackReading& reading, const OpenList& list, const ByteList& bytes,
                 std::optional<std::uint32_t> doorOffset) {
   const std::vector<PackLine> split = SplitOf(list.list, bytes, doorOffset);
-  const std::string listName(ListKeyword(list.list));
+  const std::string_view listName = ListKeyword(list.list);
   for (std::size_t index = 0; index < list.lines.size(); ++index) {
     if (index >= split.size()) {
       Refuse(reading, list.lineNumbers[index],
-             Format("the %s list's bytes end their entries before this line", listName.c_str()));
+             Format("the %s list's bytes end their entries before this line",
+                    std::string(listName).c_str()));
     }
     if (!(split[index] == list.lines[index])) {
-      Refuse(reading, list.lineNumbers[index],
-             Format("the game's format splits the %s list otherwise: here it reads \"%s\"",
-                    listName.c_str(), FormatPackLine(list.list, split[index]).c_str()));
+      Refuse(
+          reading, list.lineNumbers[index],
+          Format("the game's format splits the %s list otherwise: here it reads \"%s\"",
+                 std::string(listName).c_str(), FormatPackLine(list.list, split[index]).c_str()));
     }
   }
   if (split.size() > list.lines.size()) {
     const int line = list.lineNumbers.empty() ? list.line : list.lineNumbers.back();
     Refuse(reading, line,
-           Format("the %s list lacks its line \"%s\" after this one", listName.c_str(),
+           Format("the %s list lacks its line \"%s\" after this one", std::string(listName).c_str(),
                   FormatPackLine(list.list, split[list.lines.size()]).c_str()));
   }
 }
 
 void CloseList(PackReading& reading) {
-  if (!reading.list) {
+  if (!reading.list.open) {
     return;
   }
-  const OpenList& list = *reading.list;
+  const OpenList& list = reading.list;
   std::optional<std::uint32_t> doorOffset;
   ByteList bytes = JoinLines(list, doorOffset);
   CheckSplit(reading, list, bytes, doorOffset);
@@ -224,7 +294,7 @@ void CloseList(PackReading& reading) {
       room.torches = Words16(bytes);
       break;
   }
-  reading.list.reset();
+  reading.list.open = false;
 }
 
 void CloseRoom(PackReading& reading) {
@@ -258,8 +328,10 @@ std::optional<int> RoomNumber(std::string_view word) {
 
 void StartRoom(PackReading& reading, const TextLine& line) {
   CloseRoom(reading);
+  std::string_view rest = line.rest;
+  const std::string_view word = NextWord(rest);
   const std::optional<int> number =
-      line.words.size() == 2 ? RoomNumber(line.words[1]) : std::nullopt;
+      !word.empty() && !HasWord(rest) ? RoomNumber(word) : std::nullopt;
   if (!number) {
     Refuse(reading, line.number, "a room line gives one room number from 0 to 319");
   }
@@ -293,23 +365,28 @@ void ReadNote(PackReading& reading, const TextLine& line) {
 void ReadSingleKind(PackReading& reading, Kind kind, const TextLine& line) {
   RoomData& room = reading.pack.rooms[static_cast<std::size_t>(reading.room)];
   if (kind == HEADER) {
-    const ByteList bytes = ReadFixedBytes(reading, line, ROOM_HEADER_SIZE);
-    std::copy(bytes.begin(), bytes.end(), room.header.begin());
+    std::array<std::uint8_t, ROOM_HEADER_SIZE> header{};
+    ReadFixedBytes(reading, line, header);
+    std::copy(header.begin(), header.end(), room.header.begin());
   } else if (kind == PIT) {
-    const ByteList bytes = ReadFixedBytes(reading, line, 1);
-    if (bytes[0] > 1) {
+    std::array<std::uint8_t, 1> pit{};
+    ReadFixedBytes(reading, line, pit);
+    if (pit[0] > 1) {
       Refuse(reading, line.number, "the pit flag is 00 or 01");
     }
-    room.hasPit = bytes[0];
+    room.hasPit = pit[0];
   } else {
-    room.message = Words16(ReadFixedBytes(reading, line, 2)).at(0);
+    std::array<std::uint8_t, 2> message{};
+    ReadFixedBytes(reading, line, message);
+    room.message = static_cast<std::uint16_t>(message[0] | message[1] << 8);
   }
 }
 
 void StartKind(PackReading& reading, Kind kind, const TextLine& line) {
-  const std::string keyword(KIND_KEYWORDS[kind]);
+  const std::string_view keyword = KIND_KEYWORDS[kind];
   if (reading.room < 0) {
-    Refuse(reading, line.number, Format("%s stands before the first room line", keyword.c_str()));
+    Refuse(reading, line.number,
+           Format("%s stands before the first room line", std::string(keyword).c_str()));
   }
   CloseList(reading);
   reading.noteAllowed = false;
@@ -317,7 +394,7 @@ void StartKind(PackReading& reading, Kind kind, const TextLine& line) {
   if (first != 0) {
     Refuse(reading, line.number,
            Format("room %d has a second %s line (the first at line %d)", reading.room,
-                  keyword.c_str(), first));
+                  std::string(keyword).c_str(), first));
   }
   first = line.number;
   const std::optional<PackList> list = ListNamed(keyword);
@@ -325,68 +402,85 @@ void StartKind(PackReading& reading, Kind kind, const TextLine& line) {
     ReadSingleKind(reading, kind, line);
     return;
   }
-  if (line.words.size() > 1) {
+  if (HasWord(line.rest)) {
     Refuse(reading, line.number,
            Format("%s stands alone on its line; its entries follow on lines of their own",
-                  keyword.c_str()));
+                  std::string(keyword).c_str()));
   }
-  reading.list = OpenList{*list, line.number, {}, {}};
+  OpenList& open = reading.list;
+  open.open = true;
+  open.list = *list;
+  open.line = line.number;
+  open.lines.clear();
+  open.lineNumbers.clear();
 }
 
 void CheckEntryValue(const PackReading& reading, const TextLine& line, PackList list,
-                     const ByteList& bytes) {
-  if (list == PackList::Chests && bytes[0] != 0x00 && bytes[0] != CHEST_FLAG) {
+                     const LineBytes& bytes) {
+  const auto& values = bytes.values;
+  if (list == PackList::Chests && values[0] != 0x00 && values[0] != CHEST_FLAG) {
     Refuse(reading, line.number, "a chest's flag byte is 00 or 80");
   }
-  if (list == PackList::Torches && bytes[0] == 0xFF && bytes[1] == 0xFF) {
+  if (list == PackList::Torches && values[0] == 0xFF && values[1] == 0xFF) {
     Refuse(reading, line.number, "FF FF ends the torch table; it is no torch word");
   }
 }
 
-void ReadListLine(PackReading& reading, const TextLine& line) {
-  const std::string keyword(line.words[0]);
-  if (!reading.list) {
-    Refuse(reading, line.number,
-           IsLineKeyword(keyword) ? Format("%s lines stand only inside their list", keyword.c_str())
-                                  : Format("unknown keyword %s", keyword.c_str()));
-  }
-  OpenList& list = *reading.list;
-  const std::string listName(ListKeyword(list.list));
-  const LineRule* rule = FindLineRule(list.list, keyword);
-  if (rule == nullptr) {
-    Refuse(reading, line.number,
-           IsLineKeyword(keyword)
-               ? Format("%s lines do not belong in the %s list", keyword.c_str(), listName.c_str())
-               : Format("unknown keyword %s", keyword.c_str()));
-  }
-  PackLine entry{rule->keyword, {}};
-  if (rule->form == LineForm::Fixed) {
-    entry.bytes = ReadFixedBytes(reading, line, rule->count);
+// One line of the open list, whose keyword `rule` is.
+void ReadEntry(PackReading& reading, const TextLine& line, const LineRule& rule) {
+  OpenList& list = reading.list;
+  PackLine entry{rule.keyword, {}};
+  if (rule.form == LineForm::Fixed) {
+    entry.bytes.count = std::min(rule.count, entry.bytes.values.size());
+    ReadFixedBytes(reading, line, std::span(entry.bytes.values).first(entry.bytes.count));
     CheckEntryValue(reading, line, list.list, entry.bytes);
-  } else if (rule->form == LineForm::Raw) {
-    entry.bytes = ReadBytes(reading, line);
-    if (entry.bytes.empty() || entry.bytes.size() > PACK_RAW_LINE_LIMIT) {
+  } else if (rule.form == LineForm::Raw) {
+    const std::size_t count = ReadBytes(reading, line, entry.bytes.values);
+    if (count == 0 || count > PACK_RAW_LINE_LIMIT) {
       Refuse(reading, line.number, Format("raw lines hold 1 to %zu bytes", PACK_RAW_LINE_LIMIT));
     }
-  } else if (line.words.size() > 1) {
-    Refuse(reading, line.number, Format("%s lines hold no bytes", keyword.c_str()));
-  } else if (rule->form == LineForm::Implied) {
-    entry.bytes.assign(rule->implied.begin(),
-                       rule->implied.begin() + static_cast<std::ptrdiff_t>(rule->count));
+    entry.bytes.count = count;
+  } else if (HasWord(line.rest)) {
+    Refuse(reading, line.number,
+           Format("%s lines hold no bytes", std::string(line.keyword).c_str()));
+  } else if (rule.form == LineForm::Implied) {
+    entry.bytes.count = std::min(rule.count, rule.implied.size());
+    std::copy_n(rule.implied.begin(), entry.bytes.count, entry.bytes.values.begin());
   }
   list.lines.push_back(std::move(entry));
   list.lineNumbers.push_back(line.number);
 }
 
+void ReadListLine(PackReading& reading, const TextLine& line) {
+  const std::string_view keyword = line.keyword;
+  if (!reading.list.open) {
+    Refuse(reading, line.number,
+           IsLineKeyword(keyword)
+               ? Format("%s lines stand only inside their list", std::string(keyword).c_str())
+               : Format("unknown keyword %s", std::string(keyword).c_str()));
+  }
+  const LineRule* rule = FindLineRule(reading.list.list, keyword);
+  if (rule == nullptr) {
+    Refuse(reading, line.number,
+           IsLineKeyword(keyword)
+               ? Format("%s lines do not belong in the %s list", std::string(keyword).c_str(),
+                        std::string(ListKeyword(reading.list.list)).c_str())
+               : Format("unknown keyword %s", std::string(keyword).c_str()));
+  }
+  ReadEntry(reading, line, *rule);
+}
+
 void ReadFormatLine(const PackReading& reading, const std::vector<TextLine>& lines) {
   const std::vector<std::string_view> expected = Words(PACK_FORMAT_NAME);
-  const bool named = !lines.empty() && lines[0].words.size() == expected.size() + 1 &&
-                     std::equal(expected.begin(), expected.end(), lines[0].words.begin());
+  const std::vector<std::string_view> words =
+      lines.empty() ? std::vector<std::string_view>{} : Words(lines[0].text);
+  const bool named = words.size() == expected.size() + 1 &&
+                     std::equal(expected.begin(), expected.end(), words.begin());
   if (!named) {
     Refuse(reading, 1,
            Format("the first line reads \"%s %d\"", PACK_FORMAT_NAME, PACK_FORMAT_VERSION));
   }
-  const std::string version(lines[0].words.back());
+  const std::string version(words.back());
   if (version != std::to_string(PACK_FORMAT_VERSION)) {
     Refuse(reading, 1,
            Format("version %s of the room pack format is not known here; this roomxfer reads "
@@ -396,10 +490,18 @@ void ReadFormatLine(const PackReading& reading, const std::vector<TextLine>& lin
 }
 
 void ReadLine(PackReading& reading, const TextLine& line) {
-  if (line.words.empty() || line.words[0].starts_with('#')) {
+  const std::string_view keyword = line.keyword;
+  if (keyword.empty() || keyword.starts_with('#')) {
     return;
   }
-  const std::string_view keyword = line.words[0];
+  // Most lines are entries of the open list; no entry keyword names a kind,
+  // a note or a room.
+  const LineRule* rule = reading.list.open ? FindLineRule(reading.list.list, keyword) : nullptr;
+  if (rule != nullptr) {
+    reading.noteAllowed = false;
+    ReadEntry(reading, line, *rule);
+    return;
+  }
   if (keyword == "note") {
     ReadNote(reading, line);
     return;
@@ -435,7 +537,7 @@ bool IsRoomPack(const ByteList& file) {
 }
 
 RoomPack ReadRoomPack(const ByteList& file, const std::string& name) {
-  PackReading reading{name, {}, -1, 0, {}, {}, std::nullopt, true};
+  PackReading reading{name, {}, -1, 0, {}, {}, {}, true};
   const std::vector<TextLine> lines = SplitLines(reading, file);
   ReadFormatLine(reading, lines);
   for (std::size_t index = 1; index < lines.size(); ++index) {

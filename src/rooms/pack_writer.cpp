@@ -19,9 +19,11 @@ ByteList WordBytes(const std::vector<std::uint16_t>& words) {
 }
 
 void AppendList(PackList list, const std::vector<PackLine>& lines, std::string& text) {
-  text += std::string(ListKeyword(list)) + "\n";
+  text += ListKeyword(list);
+  text += '\n';
   for (const PackLine& line : lines) {
-    text += FormatPackLine(list, line) + "\n";
+    AppendPackLine(list, line, text);
+    text += '\n';
   }
 }
 
