@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # make install into a temporary DESTDIR, with a PREFIX of its own: the two
 # files land where they belong, the installed program runs and its manual
-# page formats without a warning; make uninstall then removes both.
+# page formats without a warning; make uninstall then removes both. Without a
+# built program make install refuses, says to run make demo, installs nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 prefix=/opt/roomxfer-check
+if refusal=$(make -s install BUILD_DEMO="$root/unbuilt" DESTDIR="$root" PREFIX="$prefix" 2>&1); then
+  echo "install: installed with no program built"; exit 1
+fi
+grep -qF "run make demo first" <<<"$refusal" || { echo "install: refused with: $refusal"; exit 1; }
+[ -z "$(find "$root" -mindepth 1)" ] || { echo "install: refused, but left files in $root"; exit 1; }
 make -s install DESTDIR="$root" PREFIX="$prefix" >/dev/null
 program="$root$prefix/bin/roomxfer"
 page="$root$prefix/share/man/man1/roomxfer.1"
