@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# make install into a temporary DESTDIR, with a PREFIX of its own: the two
-# files land where they belong, the installed program runs and its manual
-# page formats without a warning; make uninstall then removes both. Without a
+# make install into a temporary DESTDIR, with a PREFIX of its own: the files
+# land where they belong, the installed program runs, its manual page formats
+# without a warning and names the documents installed beside it; make
+# uninstall then removes them all. Without a
 # built program make install refuses, says to run make demo, installs nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,6 +19,14 @@ program="$root$prefix/bin/roomxfer"
 page="$root$prefix/share/man/man1/roomxfer.1"
 [ -x "$program" ] || { echo "install: no $program"; exit 1; }
 cmp -s docs/roomxfer.1 "$page" || { echo "install: $page differs from docs/roomxfer.1"; exit 1; }
+see_also=$(sed -n '/^\.SH SEE ALSO/,/^\.SH [^S]/p' "$page")
+for doc in manual.md packs.md; do
+  cmp -s "docs/$doc" "$root$prefix/share/doc/roomxfer/$doc" \
+    || { echo "install: share/doc/roomxfer/$doc is not docs/$doc"; exit 1; }
+  grep -qF "$doc" <<<"$see_also" || { echo "install: SEE ALSO does not name $doc"; exit 1; }
+done
+grep -qF "share/doc/roomxfer" <<<"$see_also" \
+  || { echo "install: SEE ALSO does not say where the documents are"; exit 1; }
 version=$("$program" --version)
 grep -qF "\"$version\"" <(head -n 1 "$page") \
   || { echo "install: the page's .TH does not carry '$version'"; exit 1; }
