@@ -1,6 +1,7 @@
 // The documents stay in step with the program: the manual's table of checked
 // opcodes is the one the reader uses, the manual page names exactly the
-// options that --help names, and every relative link names a file that exists.
+// options that --help names and the room packs' keywords, and every relative
+// link names a file that exists.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +16,8 @@
 #include "app/options.h"
 #include "rom/format.h"
 #include "rom/rom_image.h"
+#include "rooms/pack_lines.h"
+#include "rooms/pack_reader.h"
 #include "tables/game_code.h"
 
 namespace {
@@ -109,6 +112,45 @@ TEST(ManPage, CarriesTheVersion) {
   EXPECT_EQ(title.rfind(".TH ROOMXFER 1 ", 0), 0u) << title;
   EXPECT_NE(title.find(std::string("\"roomxfer ") + ROOMXFER_VERSION + "\""), std::string::npos)
       << title;
+}
+
+// The text of the page's section `name`, "\-" read as "-".
+std::string ManPageSection(const std::string& page, const std::string& name) {
+  const std::size_t start = page.find(".SH " + name + "\n");
+  std::string section =
+      start == std::string::npos ? "" : page.substr(start, page.find("\n.SH ", start + 1) - start);
+  for (std::size_t dash; (dash = section.find("\\-")) != std::string::npos;) {
+    section.erase(dash, 1);
+  }
+  return section;
+}
+
+TEST(ManPage, GivesTheRoomPacksFormatLineAndEveryListKeyword) {
+  const std::string section = ManPageSection(SourceFile("docs/roomxfer.1"), "ROOM PACKS");
+  EXPECT_NE(section.find(Format("\n%s %d\n", PACK_FORMAT_NAME, PACK_FORMAT_VERSION)),
+            std::string::npos)
+      << section;
+  std::set<std::string> words;
+  std::string word;
+  for (const char c : section + " ") {
+    if (std::islower(static_cast<unsigned char>(c)) || c == '-') {
+      word += c;
+    } else if (!word.empty()) {
+      words.insert(word);
+      word.clear();
+    }
+  }
+  std::set<std::string_view> keywords = {RAW_KEYWORD, DOOR_LIST_KEYWORD};
+  for (const PackList list : {PackList::Layers, PackList::Sprites, PackList::Items,
+                              PackList::Chests, PackList::Blocks, PackList::Torches}) {
+    keywords.insert(ListKeyword(list));
+    for (const LineRule& rule : ListLineRules(list)) {
+      keywords.insert(rule.keyword);
+    }
+  }
+  for (const std::string_view keyword : keywords) {
+    EXPECT_TRUE(words.count(std::string(keyword))) << keyword;
+  }
 }
 
 // The targets of the Markdown links "[text](target)" in `text`, without an
