@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "cpu/bus.h"
 
@@ -38,12 +39,12 @@ struct Machine {
 };
 
 enum class StopReason {
-  Returned,        // the called routine returned to its caller
-  BudgetExhausted, // the budget ran out first
-  Break,           // BRK
-  Coprocessor,     // COP
-  Stopped,         // STP
-  Waiting,         // WAI
+  Returned,         // the called routine returned to its caller
+  BudgetExhausted,  // the budget ran out first
+  Break,            // BRK
+  Coprocessor,      // COP
+  Stopped,          // STP
+  Waiting,          // WAI
 };
 
 struct RunResult {
@@ -53,7 +54,8 @@ struct RunResult {
 };
 
 // Runs one instruction; a stopping opcode (BRK, COP, STP, WAI) is not run
-// but reported.
+// but reported, the program counter left on it. An instruction that ran
+// gives BudgetExhausted: the budget of one instruction is spent.
 StopReason Step(Machine& machine);
 
 enum class CallKind {
@@ -65,9 +67,18 @@ enum class CallKind {
 // JSL from the current registers would, and runs until it returns to the
 // caller: until the stack pointer rises above where it stood before the
 // call. At most `budget` instructions.
-RunResult CallRoutine(Machine& machine, std::uint32_t address, CallKind kind,
-                      std::uint64_t budget);
+//
+// The return address pushed is the one a JSR or JSL at the current program
+// counter less 1 would push, so that the routine's RTS or RTL leaves the
+// program counter where it stood. The routine has returned as soon as an
+// instruction leaves the stack pointer above where the call left it (back at
+// or above its level before the call), counted around the stack's wrap.
+RunResult CallRoutine(Machine& machine, std::uint32_t address, CallKind kind, std::uint64_t budget);
 
-// What a stop other than Returned is, for a message: "BRK at $02:8000",
-// "no return within 5000000 instructions", ...
+// What a stop is, in a word or two: "BRK", "COP", "STP", "WAI", "no return"
+// (the budget ran out), "returned".
 const char* DescribeStop(StopReason reason);
+
+// The whole phrase for a run that did not return: "BRK at $02:8000", "no
+// return within 5000000 instructions" (with the budget the run was given).
+std::string DescribeRun(const RunResult& result, std::uint64_t budget);
