@@ -35,7 +35,7 @@ FUZZ_PACK_SECONDS ?= 5
 	deps-fuzz deps-windows deps-wine deps-man clean
 
 deps:
-	@bash tools/ensure_deps.sh cmake g++ libgtest-dev
+	@bash tools/ensure_deps.sh cmake g++ libgtest-dev python3
 
 deps-windows:
 	@bash tools/ensure_deps.sh cmake g++-mingw-w64-x86-64-posix
