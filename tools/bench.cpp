@@ -2,8 +2,9 @@
 // whole roomxfer process, and beside it a plain copy of the headerless source
 // padded to 3 MiB by dd, what a one-ROM run must at least do on disk; the
 // export of a room pack of all 320 rooms and its applying, against the
-// ROM-to-ROM run; the peak memory of the runs; and the underworld picture of
-// all 320 rooms of a synthetic drawing ROM, drawn in memory.
+// ROM-to-ROM run; the peak memory of the runs; the underworld picture of all
+// 320 rooms of a synthetic drawing ROM, drawn in memory; and the PNG encoder
+// on synthetic room pictures (png_bench.cpp).
 //
 // usage: bench ROOMXFER DIR [RUNS]   (DIR holds source.sfc and destination.smc;
 //        RUNS, default 60, is how many times each process is timed)
@@ -24,6 +25,7 @@
 #include "app/job/transfer_job.h"
 #include "fixture/drawing_rom.h"
 #include "picture/room_picture.h"
+#include "png_bench.h"
 #include "rom/open_rom.h"
 #include "rom/rom_file.h"
 
@@ -202,5 +204,6 @@ int main(int argc, char** argv) {
       "(The one-ROM run reads the 1 MiB headerless source and writes a 3 MiB output,\n"
       "as dd does; the two-ROM run also reads destination.smc and writes its\n"
       "1 MiB headerless copy.)\n");
+  PrintPngRows();
   return 0;
 }

@@ -69,7 +69,8 @@ std::uint64_t FilterRowWith(std::size_t type, std::span<const std::uint8_t> row,
     case 3:
       return FilterRow(row, above, out, [](int left, int up, int) { return (left + up) / 2; });
     default:
-      return FilterRow(row, above, out, Paeth);
+      return FilterRow(row, above, out,
+                       [](int left, int up, int upLeft) { return Paeth(left, up, upLeft); });
   }
 }
 
