@@ -5,10 +5,11 @@
 #              checksum target for FUZZ_CHECKSUM_SECONDS (default 10) and the room
 #              pack target for FUZZ_PACK_SECONDS (default 5)
 # make bench - time the whole job against a plain copy of the destination, each
-#              process BENCH_RUNS times (default 60)
+#              process BENCH_RUNS times (default 60); then the PNG encoder against
+#              zlib (linked into the bench alone: zlib1g-dev)
 # make install - the release program that make demo built to $(PREFIX)/bin, its
-#                manual page to $(PREFIX)/share/man/man1, the manual and the room
-#                packs' page to $(PREFIX)/share/doc/roomxfer (PREFIX default
+#                manual page to $(PREFIX)/share/man/man1, the manual, the room
+#                packs' and the pictures' pages to $(PREFIX)/share/doc/roomxfer (PREFIX default
 #                /usr/local; DESTDIR is respected); make uninstall removes them.
 #                Neither builds nor installs packages: run make demo first, then
 #                (sudo) make install.
@@ -34,20 +35,23 @@ PREFIX      ?= /usr/local
 BINDIR      := $(PREFIX)/bin
 MAN1DIR     := $(PREFIX)/share/man/man1
 DOCDIR      := $(PREFIX)/share/doc/roomxfer
-INSTALLED_DOCS := docs/manual.md docs/packs.md
+INSTALLED_DOCS := docs/manual.md docs/packs.md docs/pictures.md docs/pictures-room.png docs/pictures-underworld.png
 FUZZ_PACK_SECONDS ?= 5
 
 .PHONY: test demo fuzz fuzz-coverage bench install uninstall test-install windows test-windows deps \
-	deps-fuzz deps-windows deps-wine deps-man clean
+	deps-fuzz deps-windows deps-wine deps-man deps-bench clean
 
 deps:
-	@bash tools/ensure_deps.sh cmake g++ libgtest-dev
+	@bash tools/ensure_deps.sh cmake g++ libgtest-dev python3
 
 deps-windows:
 	@bash tools/ensure_deps.sh cmake g++-mingw-w64-x86-64-posix
 
 deps-wine:
 	@bash tools/ensure_deps.sh wine64 wine
+
+deps-bench:
+	@bash tools/ensure_deps.sh zlib1g-dev
 
 deps-man:
 	@bash tools/ensure_deps.sh groff-base
@@ -121,10 +125,12 @@ demo: $(BUILD_DEMO)/roomxfer
 	@od -A x -t x1z -j 0x1F8000 -N 96 $(DEMO_DIR)/_destination.smc
 
 # The bench is a tool, not part of the CMake project: it is compiled here
-# against the Release build's core library.
-bench: $(BUILD_DEMO)/roomxfer
-	$(CXX) -std=c++20 -O2 -DNDEBUG -Wall -Wextra -Wpedantic -Isrc tools/bench.cpp \
-		$(BUILD_DEMO)/libroomxfer_core.a -o $(BUILD_DEMO)/bench
+# against the Release build's core library and fixture (which builds the
+# synthetic drawing ROM), and zlib, for the PNG rows only.
+bench: $(BUILD_DEMO)/roomxfer deps-bench
+	$(CXX) -std=c++20 -O2 -DNDEBUG -Wall -Wextra -Wpedantic -Isrc -Itests tools/bench.cpp \
+		tools/png_bench.cpp $(BUILD_DEMO)/librom_fixture.a $(BUILD_DEMO)/libroomxfer_core.a -lz \
+		-o $(BUILD_DEMO)/bench
 	@rm -rf $(BUILD_DEMO)/bench-roms
 	@$(BUILD_DEMO)/make_sample_roms $(BUILD_DEMO)/bench-roms >/dev/null
 	$(BUILD_DEMO)/bench $(BUILD_DEMO)/roomxfer $(BUILD_DEMO)/bench-roms $(BENCH_RUNS)

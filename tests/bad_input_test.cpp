@@ -480,6 +480,12 @@ TEST(BadOutputNames, FilesWrittenOverAnInputThroughALinkAreRefused) {
        {"a.sfc", "h.smc"},
        "Refusing to write _NoHeader_h.smc (the headerless copy of the destination ROM): it is "
        "the same file as the destination ROM h.smc.\n"},
+      {"picture is the destination through a link",
+       "p.png",
+       "b.sfc",
+       {"--picture", "p.png", "a.sfc", "b.sfc", "1-1"},
+       "Refusing to write p.png (the picture): it is the same file as the destination ROM "
+       "b.sfc.\n"},
       {"output is the source's copy by another path",
        "_NoHeader_h.smc",
        "_x.smc",

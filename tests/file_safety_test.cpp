@@ -38,6 +38,7 @@ TEST(CollidingFiles, OutputThatIsAnInputIsRefusedBeforeAnythingIsCreated) {
       {"output is the source through a link", {"link.sfc", "b.sfc"}, "_b.sfc"},
       {"output is the source's headerless copy", {"a.smc", "NoHeader_a.smc"}, "_NoHeader_a.smc"},
       {"headerless copy is the destination", {"a.smc", "_NoHeader_a.smc"}, "_NoHeader_a.smc"},
+      {"picture is the source through a link", {"--picture", "link.sfc", "_b.sfc"}, "_b.sfc"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.title);

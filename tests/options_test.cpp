@@ -94,6 +94,31 @@ TEST(CommandLine, OnlyDoubleDashAndALetterMakeAnOption) {
       {{"--fix-checksum", "--inspect=a.sfc"},
        {},
        "Options --inspect and --fix-checksum cannot be used together.\n"},
+      {{"--picture", "p.png", "a.sfc", "b.sfc", "1-2"}, {"a.sfc", "b.sfc", "1-2"}, ""},
+      {{"--picture=p.png", "--rooms", "5", "a.sfc", "b.sfc"}, {"a.sfc", "b.sfc"}, ""},
+      {{"--picture", "p.png", "a.sfc", "--verify"},
+       {},
+       "Options --picture and --verify cannot be used together.\n"},
+      {{"--picture", "p.png", "a.sfc", "--base", "0x100000"},
+       {},
+       "Options --picture and --base cannot be used together.\n"},
+      {{"--picture", "p.png", "--inspect", "a.sfc"},
+       {},
+       "Options --inspect and --picture cannot be used together.\n"},
+      {{"--export", "x.pack", "a.sfc", "--picture", "p.png"},
+       {},
+       "Options --export and --picture cannot be used together.\n"},
+      {{"--picture", "p.png", "a.sfc", "18-18", "--rooms", "5"},
+       {},
+       "Give the room list either as ROOMS or with --rooms, not both.\n"},
+      {{"--picture", "p.png", "a.sfc", "b.sfc", "1-2", "3-4"},
+       {},
+       "--picture PNG takes the ROM to draw, an optional DESTINATION and an optional ROOMS: "
+       "--picture PNG SOURCE [DESTINATION] [ROOMS].\n"},
+      {{"--picture", "p.png"},
+       {},
+       "--picture PNG takes the ROM to draw, an optional DESTINATION and an optional ROOMS: "
+       "--picture PNG SOURCE [DESTINATION] [ROOMS].\n"},
       // Help and version leave the combination unchecked, not the reading.
       {{"--help", "--inspect", "a.sfc", "b.sfc"}, {"b.sfc"}, ""},
       {{"--version", "--bogus"},
@@ -123,6 +148,26 @@ TEST(CommandLine, OptionValuesAndFlagsAreTaken) {
   ASSERT_EQ(inspect.usageError, "");
   EXPECT_EQ(inspect.line.rooms, "");
   EXPECT_EQ(inspect.line.inspectRom, "-x.smc");
+}
+
+// A second argument of digits and "-" only is a one-ROM picture's room list.
+TEST(CommandLine, PictureTellsRoomsAfterSourceFromADestination) {
+  const std::pair<Arguments, PictureArguments> cases[] = {
+      {{"a.sfc"}, {"a.sfc", std::nullopt, std::nullopt}},
+      {{"a.sfc", "18-18"}, {"a.sfc", std::nullopt, "18-18"}},
+      {{"a.sfc", "-5-10"}, {"a.sfc", std::nullopt, "-5-10"}},
+      {{"a.sfc", "7"}, {"a.sfc", std::nullopt, "7"}},
+      {{"a.sfc", "---"}, {"a.sfc", "---", std::nullopt}},
+      {{"a.sfc", "18-18.sfc"}, {"a.sfc", "18-18.sfc", std::nullopt}},
+      {{"a.sfc", "12", "1-2"}, {"a.sfc", "12", "1-2"}},
+  };
+  for (const auto& [positionals, expected] : cases) {
+    SCOPED_TRACE(::testing::PrintToString(positionals));
+    const PictureArguments taken = TakePictureArguments(positionals);
+    EXPECT_EQ(taken.source, expected.source);
+    EXPECT_EQ(taken.destination, expected.destination);
+    EXPECT_EQ(taken.roomList, expected.roomList);
+  }
 }
 
 // --- The --rooms list -----------------------------------------------------
@@ -220,6 +265,8 @@ TEST(Usage, ErrorsEndWithStatusTwoAndCreateNothing) {
       {{"--inspect", "h.smc", "h.smc"},
        "--inspect ROM takes no SOURCE, DESTINATION or ROOMS argument.\n"},
       {{"--map", "--inspect", "h.smc"}, "Options --inspect and --map cannot be used together.\n"},
+      {{"--picture", "p.png", "h.smc", "--editable"},
+       "Options --picture and --editable cannot be used together.\n"},
   };
   RomWorkspace workspace;
   const std::set<std::string> before = workspace.Entries();
@@ -247,6 +294,8 @@ TEST(Usage, HelpNamesEveryOptionTheRoomListsAndTheExitStatuses) {
                            "--fix-checksum",
                            "--editable",
                            "--base OFFSET",
+                           "--picture PNG",
+                           "Picture PNG: N rooms drawn",
                            "Keeping the ROM editable",
                            "SOURCE [DESTINATION [ROOMS]]",
                            "10-20-11-21",

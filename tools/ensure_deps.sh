@@ -9,6 +9,7 @@ for package in "$@"; do
     cmake) command -v cmake >/dev/null 2>&1 || missing+=(cmake) ;;
     g++) command -v g++ >/dev/null 2>&1 || missing+=(g++) ;;
     clang) command -v clang++ >/dev/null 2>&1 || missing+=(clang) ;;
+    python3) command -v python3 >/dev/null 2>&1 || missing+=(python3) ;;
     libgtest-dev) [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev) ;;
     libclang-rt-dev)
       ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 \

@@ -20,7 +20,7 @@ page="$root$prefix/share/man/man1/roomxfer.1"
 [ -x "$program" ] || { echo "install: no $program"; exit 1; }
 cmp -s docs/roomxfer.1 "$page" || { echo "install: $page differs from docs/roomxfer.1"; exit 1; }
 see_also=$(sed -n '/^\.SH SEE ALSO/,/^\.SH [^S]/p' "$page")
-for doc in manual.md packs.md; do
+for doc in manual.md packs.md pictures.md; do
   cmp -s "docs/$doc" "$root$prefix/share/doc/roomxfer/$doc" \
     || { echo "install: share/doc/roomxfer/$doc is not docs/$doc"; exit 1; }
   grep -qF "$doc" <<<"$see_also" || { echo "install: SEE ALSO does not name $doc"; exit 1; }

@@ -1,11 +1,14 @@
 // Writes two different sample ROM images of the game's layout to try the tool
 // on: DIR/source.sfc (headerless) and DIR/destination.smc (copier header).
+// Both carry the synthetic drawing code (fixture/drawing_rom.h), apart from
+// every field the transfer reads, so that --picture draws their rooms.
 #include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
 
+#include "fixture/drawing_rom.h"
 #include "fixture/rom_fixture.h"
 #include "fixture/run_tool.h"
 
@@ -13,6 +16,12 @@ namespace {
 
 constexpr std::uint32_t SOURCE_SEED = 1;
 constexpr std::uint32_t DESTINATION_SEED = 2;
+
+fixture::ByteList SampleRom(std::uint32_t seed) {
+  fixture::ByteList rom = fixture::BuildRom(fixture::RandomRooms(seed));
+  fixture::PlantDrawingCode(rom);
+  return rom;
+}
 
 void Write(const std::filesystem::path& path, const fixture::ByteList& bytes, const char* form) {
   fixture::WriteFile(path, bytes);
@@ -29,10 +38,8 @@ int main(int argc, char** argv) {
   try {
     std::filesystem::path directory = argv[1];
     std::filesystem::create_directories(directory);
-    Write(directory / "source.sfc", fixture::BuildRom(fixture::RandomRooms(SOURCE_SEED)),
-          "headerless");
-    Write(directory / "destination.smc",
-          fixture::WithCopierHeader(fixture::BuildRom(fixture::RandomRooms(DESTINATION_SEED))),
+    Write(directory / "source.sfc", SampleRom(SOURCE_SEED), "headerless");
+    Write(directory / "destination.smc", fixture::WithCopierHeader(SampleRom(DESTINATION_SEED)),
           "with copier header");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "make_sample_roms: %s\n", error.what());

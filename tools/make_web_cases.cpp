@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr std::uint32_t SOURCE_SEED = 1;  // the sample ROMs of make_sample_roms
+constexpr std::uint32_t SOURCE_SEED = 1;  // the rooms of make_sample_roms' sample ROMs
 constexpr std::uint32_t DESTINATION_SEED = 2;
 
 struct WebCase {

@@ -34,6 +34,7 @@ constexpr OptionRule OPTIONS[] = {
     {"base", nullptr, &CommandLine::base, "OFFSET"},
     {"inspect", nullptr, &CommandLine::inspectRom, "ROM"},
     {"export", nullptr, &CommandLine::exportPack, "PACK"},
+    {"picture", nullptr, &CommandLine::picture, "PNG"},
     {"rooms", nullptr, &CommandLine::rooms, "LIST"},
 };
 
@@ -164,6 +165,7 @@ std::string CheckBase(CommandLine& line) {
 // --export PACK ROM [ROOMS], with --rooms as its only option.
 std::string CheckExport(const CommandLine& line) {
   const std::pair<bool, const char*> otherOptions[] = {{line.inspectRom.has_value(), "--inspect"},
+                                                       {line.picture.has_value(), "--picture"},
                                                        {line.map, "--map"},
                                                        {line.dryRun, "--dry-run"},
                                                        {line.verify, "--verify"},
@@ -185,9 +187,33 @@ std::string CheckExport(const CommandLine& line) {
   return "";
 }
 
+// --picture PNG SOURCE [DESTINATION] [ROOMS], with --rooms as its only option.
+std::string CheckPicture(const CommandLine& line) {
+  const std::pair<bool, const char*> otherOptions[] = {
+      {line.map, "--map"},           {line.dryRun, "--dry-run"},
+      {line.verify, "--verify"},     {line.fixChecksum, "--fix-checksum"},
+      {line.editable, "--editable"}, {line.base.has_value(), "--base"}};
+  for (const auto& [given, name] : otherOptions) {
+    if (given) {
+      return Format("Options --picture and %s cannot be used together.\n", name);
+    }
+  }
+  if (line.positionals.empty() || line.positionals.size() > 3) {
+    return "--picture PNG takes the ROM to draw, an optional DESTINATION and an optional "
+           "ROOMS: --picture PNG SOURCE [DESTINATION] [ROOMS].\n";
+  }
+  if (line.rooms && TakePictureArguments(line.positionals).roomList) {
+    return "Give the room list either as ROOMS or with --rooms, not both.\n";
+  }
+  return "";
+}
+
 std::string CheckCombination(const CommandLine& line) {
   if (line.exportPack) {
     return CheckExport(line);
+  }
+  if (line.picture && !line.inspectRom) {
+    return CheckPicture(line);
   }
   if (line.rooms && line.positionals.size() >= 3) {
     return "Give the room list either as ROOMS or with --rooms, not both.\n";
@@ -198,7 +224,8 @@ std::string CheckCombination(const CommandLine& line) {
   if (!line.positionals.empty()) {
     return "--inspect ROM takes no SOURCE, DESTINATION or ROOMS argument.\n";
   }
-  const std::pair<bool, const char*> transferOptions[] = {{line.map, "--map"},
+  const std::pair<bool, const char*> transferOptions[] = {{line.picture.has_value(), "--picture"},
+                                                          {line.map, "--map"},
                                                           {line.dryRun, "--dry-run"},
                                                           {line.verify, "--verify"},
                                                           {line.fixChecksum, "--fix-checksum"},
@@ -211,7 +238,26 @@ std::string CheckCombination(const CommandLine& line) {
   return "";
 }
 
+bool IsRoomListArgument(const std::string& argument) {
+  const bool digitsAndDashes = argument.find_first_not_of("0123456789-") == std::string::npos;
+  return digitsAndDashes && argument.find_first_of("0123456789") != std::string::npos;
+}
+
 }  // namespace
+
+PictureArguments TakePictureArguments(const std::vector<std::string>& positionals) {
+  PictureArguments picture;
+  picture.source = positionals.at(0);
+  if (positionals.size() == 2 && IsRoomListArgument(positionals[1])) {
+    picture.roomList = positionals[1];
+  } else if (positionals.size() >= 2) {
+    picture.destination = positionals[1];
+  }
+  if (positionals.size() >= 3) {
+    picture.roomList = positionals[2];
+  }
+  return picture;
+}
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   ParsedCommandLine parsed;
@@ -230,6 +276,7 @@ std::string HelpText() {
        roomxfer [OPTIONS] --rooms LIST SOURCE [DESTINATION]
        roomxfer --inspect ROM [--rooms LIST]
        roomxfer --export PACK ROM [ROOMS]
+       roomxfer --picture PNG SOURCE [DESTINATION] [ROOMS]
 
 Copies dungeon rooms of SOURCE onto rooms of DESTINATION and writes the new ROM
 "_" + DESTINATION: the destination padded to 3 MiB, with the data of all 320
@@ -280,6 +327,16 @@ Options (before or after the other arguments; a lone -- ends the options):
                   room pack PACK, a text file; 18-64 puts room 18 into the
                   pack as room 64, and in --rooms a lone room or range names
                   itself (--rooms 0x12,0x40..0x4F). Only --rooms goes with it
+  --picture PNG   draw rooms of SOURCE into the picture PNG as the ROM's own
+                  code draws them, and write nothing else: the one room named
+                  at 512 x 512, or the rooms named (all 320 without a list)
+                  in the game's grid of 16 a row, each at 128 x 128. ROOMS
+                  may follow SOURCE directly; a lone room or range in --rooms
+                  names itself. With DESTINATION (SOURCE may then be a room
+                  pack) the transfer is done in memory and the moved rooms
+                  are drawn at their new numbers by the new ROM. Prints
+                  "Picture PNG: N rooms drawn, N instructions run, N unmapped
+                  accesses". Only --rooms goes with it
 
 Keeping the ROM editable:
   roomxfer --editable hack.sfc other.sfc LIST
@@ -300,6 +357,8 @@ Files written:
   _NoHeader_NAME        the headerless copy of an input ROM NAME that carries a
                         512-byte copier header
   PACK                  with --export, the room pack only
+  PNG                   with --picture, the picture only; a file already
+                        there is replaced only when it is a PNG
 
 Exit status:
   0  the run succeeded (or --help, --version, --inspect)

@@ -27,10 +27,12 @@ struct CommandLine {
   bool fixChecksum = false;
   std::optional<std::string> inspectRom;
   std::optional<std::string> exportPack;  // --export PACK: positionals are ROM [ROOMS]
-  std::optional<std::string> rooms;       // the --rooms list
-  bool editable = false;                  // --editable: the layout dungeon editors keep working on
-  std::optional<std::string> base;        // the --base OFFSET as given
-  std::int64_t relocationBase = 0;  // where the relocated area starts, once the line is checked
+  std::optional<std::string>
+      picture;                       // --picture PNG: positionals are SOURCE [DESTINATION] [ROOMS]
+  std::optional<std::string> rooms;  // the --rooms list
+  bool editable = false;             // --editable: the layout dungeon editors keep working on
+  std::optional<std::string> base;   // the --base OFFSET as given
+  std::int64_t relocationBase = 0;   // where the relocated area starts, once the line is checked
 };
 
 struct ParsedCommandLine {
@@ -42,6 +44,18 @@ struct ParsedCommandLine {
 // positionals and checks that the options go together. With --help or
 // --version only the first error in reading the arguments counts.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The positionals of --picture. A picture of one ROM may take ROOMS right
+// after SOURCE: a second argument made of decimal digits and "-" only (and
+// no third) is that room list, not a DESTINATION.
+struct PictureArguments {
+  std::string source;
+  std::optional<std::string> destination;
+  std::optional<std::string> roomList;
+};
+
+// `positionals` holds one to three arguments.
+PictureArguments TakePictureArguments(const std::vector<std::string>& positionals);
 
 // Where --editable puts the relocated area unless --base says otherwise: above
 // everything the dungeon editors write.

@@ -16,6 +16,7 @@
 #include "app/map.h"
 #include "app/options.h"
 #include "app/pack_source.h"
+#include "app/picture.h"
 #include "app/room_lists.h"
 #include "app/rooms_option.h"
 #include "app/verify.h"
@@ -268,6 +269,8 @@ void RunInspection(const CommandLine& line) {
 void Run(const CommandLine& line) {
   if (line.exportPack) {
     RunExport(line);
+  } else if (line.picture) {
+    RunPicture(line);
   } else if (line.inspectRom) {
     RunInspection(line);
   } else {

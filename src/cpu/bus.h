@@ -30,11 +30,11 @@ constexpr std::size_t SAVE_RAM_SIZE = 0x8000;
 constexpr std::size_t LOROM_MAP_LIMIT = 0x400000;  // 4 MiB
 
 struct DmaChannel {
-  std::uint8_t control = 0xFF;     // $43x0
-  std::uint8_t busBAddress = 0xFF; // $43x1
-  std::uint16_t address = 0xFFFF;  // $43x2-$43x3
-  std::uint8_t bank = 0xFF;        // $43x4
-  std::uint16_t count = 0xFFFF;    // $43x5-$43x6, 0 meaning 0x10000
+  std::uint8_t control = 0xFF;      // $43x0
+  std::uint8_t busBAddress = 0xFF;  // $43x1
+  std::uint16_t address = 0xFFFF;   // $43x2-$43x3
+  std::uint8_t bank = 0xFF;         // $43x4
+  std::uint16_t count = 0xFFFF;     // $43x5-$43x6, 0 meaning 0x10000
   std::array<std::uint8_t, 5> other = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};  // $43x7-$43xB
 };
 
@@ -65,7 +65,8 @@ struct Bus {
 
   std::array<DmaChannel, 8> dma{};
 
-  std::uint8_t openBus = 0;  // the last byte on the data bus
+  std::uint8_t openBus = 0;    // the last byte on the data bus
+  std::uint64_t dmaBytes = 0;  // moved by DMA since the bus was made
   std::uint64_t unmappedReads = 0;
   std::uint64_t unmappedWrites = 0;
 };

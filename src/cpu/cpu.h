@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "cpu/bus.h"
 
@@ -38,22 +39,23 @@ struct Machine {
 };
 
 enum class StopReason {
-  Returned,        // the called routine returned to its caller
-  BudgetExhausted, // the budget ran out first
-  Break,           // BRK
-  Coprocessor,     // COP
-  Stopped,         // STP
-  Waiting,         // WAI
+  Returned,         // the called routine returned to its caller
+  BudgetExhausted,  // the budget ran out first
+  Break,            // BRK
+  Coprocessor,      // COP
+  Stopped,          // STP
+  Waiting,          // WAI
 };
 
 struct RunResult {
   StopReason reason = StopReason::Returned;
-  std::uint32_t address = 0;       // 24-bit address of the last instruction run
+  std::uint32_t address = 0;       // 24-bit address of the last instruction run, or the stop's
   std::uint64_t instructions = 0;  // run by this call
 };
 
 // Runs one instruction; a stopping opcode (BRK, COP, STP, WAI) is not run
-// but reported.
+// but reported, the program counter left on it. An instruction that ran
+// gives BudgetExhausted: the budget of one instruction is spent.
 StopReason Step(Machine& machine);
 
 enum class CallKind {
@@ -64,10 +66,20 @@ enum class CallKind {
 // Calls the routine at the 24-bit `address` as a JSR (in its own bank) or
 // JSL from the current registers would, and runs until it returns to the
 // caller: until the stack pointer rises above where it stood before the
-// call. At most `budget` instructions.
-RunResult CallRoutine(Machine& machine, std::uint32_t address, CallKind kind,
-                      std::uint64_t budget);
+// call. At most `budget` instructions; DMA counts against the budget too, one
+// instruction for every 8 bytes moved.
+//
+// The return address pushed is the one a JSR or JSL at the current program
+// counter less 1 would push, so that the routine's RTS or RTL leaves the
+// program counter where it stood. The routine has returned as soon as an
+// instruction leaves the stack pointer above where the call left it (back at
+// or above its level before the call), counted around the stack's wrap.
+RunResult CallRoutine(Machine& machine, std::uint32_t address, CallKind kind, std::uint64_t budget);
 
-// What a stop other than Returned is, for a message: "BRK at $02:8000",
-// "no return within 5000000 instructions", ...
+// What a stop is, in a word or two: "BRK", "COP", "STP", "WAI", "no return"
+// (the budget ran out), "returned".
 const char* DescribeStop(StopReason reason);
+
+// The whole phrase for a run that did not return: "BRK at $02:8000", "no
+// return within 5000000 instructions" (with the budget the run was given).
+std::string DescribeRun(const RunResult& result, std::uint64_t budget);

@@ -179,6 +179,22 @@ bool IsSameFile(const std::string& first, const std::string& second) {
   return firstPath == secondPath;
 }
 
+bool HoldsFileOfAnotherKind(const std::string& name, std::span<const std::uint8_t> signature) {
+  std::error_code error;
+  const fs::file_status status = fs::status(FilePath(name), error);
+  if (!fs::exists(status) || fs::is_directory(status)) {
+    return false;
+  }
+  std::FILE* stream = fs::is_regular_file(status) ? OpenFile(name, "rb") : nullptr;
+  if (stream == nullptr) {
+    return true;
+  }
+  ByteList start(signature.size());
+  const std::size_t got = std::fread(start.data(), 1, start.size(), stream);
+  std::fclose(stream);
+  return got != signature.size() || !std::equal(start.begin(), start.end(), signature.begin());
+}
+
 std::optional<PendingFile> CreatePendingFile(const std::string& name) {
   std::error_code error;
   if (name.empty() || fs::is_directory(FilePath(name), error)) {

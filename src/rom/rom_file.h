@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "rom/open_rom.h"
@@ -29,6 +30,12 @@ std::optional<std::uintmax_t> RegularFileSize(const std::string& name);
 // True when both names reach the same file: by device and inode where the
 // files exist, otherwise by their resolved paths.
 bool IsSameFile(const std::string& first, const std::string& second);
+
+// Whether a file other than a directory stands under `name` (a link is
+// followed) that does not start with the bytes of `signature`, or cannot be
+// read to tell, or is no regular file: one that a file of the signature's
+// kind must not replace.
+bool HoldsFileOfAnotherKind(const std::string& name, std::span<const std::uint8_t> signature);
 
 // A file being written: created at once under a temporary name, renamed onto
 // `name` by CommitFile.
