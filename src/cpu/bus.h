@@ -65,7 +65,8 @@ struct Bus {
 
   std::array<DmaChannel, 8> dma{};
 
-  std::uint8_t openBus = 0;  // the last byte on the data bus
+  std::uint8_t openBus = 0;    // the last byte on the data bus
+  std::uint64_t dmaBytes = 0;  // moved by DMA since the bus was made
   std::uint64_t unmappedReads = 0;
   std::uint64_t unmappedWrites = 0;
 };

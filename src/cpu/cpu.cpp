@@ -387,14 +387,21 @@ bool RoseAbove(const Registers& r, std::uint16_t level) {
 
 enum class Watch { None, Return };
 
+// DMA counts against the budget, one instruction for every 8 bytes it moves
+// (about its time on the console), so that code that starts transfer after
+// transfer ends too.
+constexpr unsigned DMA_BYTES_PER_INSTRUCTION_SHIFT = 3;
+
 template <Watch watch>
 RunResult Run(Machine& machine, std::uint64_t budget, std::uint16_t returnLevel) {
   CheckMemorySizes(machine.bus);
   Core core{machine.bus, machine.cpu};
   RunResult result;
   result.reason = StopReason::BudgetExhausted;
+  result.address = ProgramAddress(core);
   std::uint64_t count = 0;
-  while (count < budget) {
+  const std::uint64_t dmaBefore = machine.bus.dmaBytes;
+  while (count + ((machine.bus.dmaBytes - dmaBefore) >> DMA_BYTES_PER_INSTRUCTION_SHIFT) < budget) {
     const std::uint32_t at = ProgramAddress(core);
     const std::uint8_t opcode = Fetch8(core);
     if (!Execute(core, opcode)) {

@@ -49,7 +49,7 @@ enum class StopReason {
 
 struct RunResult {
   StopReason reason = StopReason::Returned;
-  std::uint32_t address = 0;       // 24-bit address of the last instruction run
+  std::uint32_t address = 0;       // 24-bit address of the last instruction run, or the stop's
   std::uint64_t instructions = 0;  // run by this call
 };
 
@@ -66,7 +66,8 @@ enum class CallKind {
 // Calls the routine at the 24-bit `address` as a JSR (in its own bank) or
 // JSL from the current registers would, and runs until it returns to the
 // caller: until the stack pointer rises above where it stood before the
-// call. At most `budget` instructions.
+// call. At most `budget` instructions; DMA counts against the budget too, one
+// instruction for every 8 bytes moved.
 //
 // The return address pushed is the one a JSR or JSL at the current program
 // counter less 1 would push, so that the routine's RTS or RTL leaves the

@@ -66,6 +66,7 @@ void RunChannel(Bus& bus, DmaChannel& channel) {
       channel.address = static_cast<std::uint16_t>(channel.address + step);
     }
   }
+  bus.dmaBytes += channel.count == 0 ? 0x10000 : channel.count;
   channel.count = 0;
 }
 
