@@ -156,9 +156,12 @@ TEST(RoomPicture, PixelsAsThePpuComposesTheScene) {
 TEST(RoomPicture, ScreenLayersComeFromTheRomsTable) {
   ByteList rom = DrawingRom();
   Patch(rom, fixture::DRAWING_LAYER_TABLE + 5, {0xFF});  // effect 5: both layers on the main screen
+  Patch(rom, fixture::DRAWING_LAYER_TABLE + 2, {0x00});  // effect 2 keeps both on the sub screen
   DrawingCounts counts;
   EXPECT_EQ(PixelAt(Draw(EFFECT_ROOM + 5, counts, rom), 19, 3), Eight(C(3, 1)));
   EXPECT_EQ(PixelAt(Draw(EFFECT_ROOM + 5, counts), 19, 3), Eight(C(2, 1)));
+  EXPECT_EQ(PixelAt(Draw(EFFECT_ROOM + 2, counts, rom), 11, 3),
+            Eight(Add(Backdrop(EFFECT_ROOM + 2), C(3, 1))));
 }
 
 TEST(RoomPicture, CountsWhatDrawingRan) {

@@ -20,23 +20,6 @@ void CheckRoutine(const RomImage& rom, const GameRoutine& routine) {
   }
 }
 
-const char* StoppingOpcode(StopReason reason) {
-  switch (reason) {
-    case StopReason::Break:
-      return "BRK";
-    case StopReason::Coprocessor:
-      return "COP";
-    case StopReason::Stopped:
-      return "STP";
-    case StopReason::Waiting:
-      return "WAI";
-    case StopReason::Returned:
-    case StopReason::BudgetExhausted:
-      break;
-  }
-  return "?";
-}
-
 [[noreturn]] void StopRoutine(const RomImage& rom, const GameRoutine& routine,
                               const RunResult& result, int room) {
   if (result.reason == StopReason::BudgetExhausted) {
@@ -44,8 +27,8 @@ const char* StoppingOpcode(StopReason reason) {
                    rom.name.c_str(), routine.name, Place(routine.address).c_str(),
                    static_cast<unsigned long long>(DRAWING_BUDGET), room));
   }
-  StopRun(Format("%s: %s stopped at %s at %s (room 0x%02X).\n", rom.name.c_str(), routine.name,
-                 StoppingOpcode(result.reason), Place(result.address).c_str(), room));
+  StopRun(Format("%s: %s stopped at %s (room 0x%02X).\n", rom.name.c_str(), routine.name,
+                 DescribeRun(result, DRAWING_BUDGET).c_str(), room));
 }
 
 }  // namespace

@@ -11,7 +11,8 @@
 struct Picture {
   int width = 0;
   int height = 0;
-  std::vector<std::uint8_t> rgb;  // width x height pixels, 3 bytes each (red, green, blue), rows top down
+  std::vector<std::uint8_t>
+      rgb;  // width x height pixels, 3 bytes each (red, green, blue), rows top down
 };
 
 // The whole PNG file of `picture`.

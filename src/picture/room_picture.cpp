@@ -1,6 +1,8 @@
 #include "picture/room_picture.h"
 
+#include <array>
 #include <cstdint>
+#include <stdexcept>
 
 #include "picture/compose.h"
 #include "picture/drawing_machine.h"
@@ -42,25 +44,31 @@ void DrawRoom(RoomDrawer& drawer, int room, DrawingCounts& counts) {
   ComposeRoom(bus, setup, drawer.picture);
 }
 
-// `room`'s picture at a quarter of its size into its place in `map`: each
-// pixel the rounded mean of a 4 x 4 block, channel by channel.
+// `room`'s picture (512 x 512) at a quarter of its size into its place
+// `place` (0-319) in `map`: each pixel the rounded mean of a 4 x 4 block,
+// channel by channel.
 void ShrinkInto(const Picture& room, int place, Picture& map) {
   const auto left = static_cast<std::size_t>(place % MAP_ROOMS_PER_ROW * MAP_ROOM_SIZE);
   const auto top = static_cast<std::size_t>(place / MAP_ROOMS_PER_ROW * MAP_ROOM_SIZE);
-  const auto roomStride = static_cast<std::size_t>(3 * room.width);
   const auto mapStride = static_cast<std::size_t>(3 * map.width);
+  constexpr std::size_t ROOM_STRIDE = 3 * ROOM_PICTURE_SIZE;
+  if (room.rgb.size() != ROOM_STRIDE * ROOM_PICTURE_SIZE ||
+      (top + MAP_ROOM_SIZE) * mapStride > map.rgb.size()) {
+    throw std::logic_error("a room's picture does not fit the underworld picture");
+  }
+  std::array<std::uint16_t, ROOM_STRIDE> columns{};  // 4 rows summed
   for (std::size_t y = 0; y < MAP_ROOM_SIZE; ++y) {
-    for (std::size_t x = 0; x < MAP_ROOM_SIZE; ++x) {
+    columns.fill(0);
+    for (std::size_t line = 0; line < SHRINK; ++line) {
+      const std::uint8_t* source = room.rgb.data() + (SHRINK * y + line) * ROOM_STRIDE;
+      for (std::size_t at = 0; at < ROOM_STRIDE; ++at) columns[at] += source[at];
+    }
+    std::uint8_t* target = map.rgb.data() + (top + y) * mapStride + 3 * left;
+    for (std::size_t at = 0; at < ROOM_STRIDE; at += 3 * SHRINK) {
       for (std::size_t channel = 0; channel < 3; ++channel) {
-        unsigned sum = 0;
-        for (std::size_t dy = 0; dy < SHRINK; ++dy) {
-          const std::size_t rowStart = (SHRINK * y + dy) * roomStride + channel;
-          for (std::size_t dx = 0; dx < SHRINK; ++dx) {
-            sum += room.rgb.at(rowStart + 3 * (SHRINK * x + dx));
-          }
-        }
-        map.rgb.at((top + y) * mapStride + 3 * (left + x) + channel) =
-            static_cast<std::uint8_t>((sum + 8) / 16);
+        const unsigned sum = columns[at + channel] + columns[at + channel + 3] +
+                             columns[at + channel + 6] + columns[at + channel + 9];
+        *target++ = static_cast<std::uint8_t>((sum + 8) / 16);
       }
     }
   }

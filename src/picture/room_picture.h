@@ -10,9 +10,9 @@
 #include "picture/png.h"
 #include "rom/rom_image.h"
 
-constexpr int ROOM_PICTURE_SIZE = 512;   // one room: 64 x 64 tiles of 8 x 8 pixels
-constexpr int MAP_ROOM_SIZE = 128;       // a room in the underworld picture: a quarter of its size
-constexpr int MAP_ROOMS_PER_ROW = 16;    // the game's grid: room = row x 16 + column
+constexpr int ROOM_PICTURE_SIZE = 512;  // one room: 64 x 64 tiles of 8 x 8 pixels
+constexpr int MAP_ROOM_SIZE = 128;      // a room in the underworld picture: a quarter of its size
+constexpr int MAP_ROOMS_PER_ROW = 16;   // the game's grid: room = row x 16 + column
 
 // What drawing cost, for the picture's report line.
 struct DrawingCounts {
