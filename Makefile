@@ -115,10 +115,11 @@ demo: $(BUILD_DEMO)/roomxfer
 	@od -A x -t x1z -j 0x1F8000 -N 96 $(DEMO_DIR)/_destination.smc
 
 # The bench is a tool, not part of the CMake project: it is compiled here
-# against the Release build's core library.
+# against the Release build's core library and fixture (which builds the
+# synthetic drawing ROM).
 bench: $(BUILD_DEMO)/roomxfer
-	$(CXX) -std=c++20 -O2 -DNDEBUG -Wall -Wextra -Wpedantic -Isrc tools/bench.cpp \
-		$(BUILD_DEMO)/libroomxfer_core.a -o $(BUILD_DEMO)/bench
+	$(CXX) -std=c++20 -O2 -DNDEBUG -Wall -Wextra -Wpedantic -Isrc -Itests tools/bench.cpp \
+		$(BUILD_DEMO)/librom_fixture.a $(BUILD_DEMO)/libroomxfer_core.a -o $(BUILD_DEMO)/bench
 	@rm -rf $(BUILD_DEMO)/bench-roms
 	@$(BUILD_DEMO)/make_sample_roms $(BUILD_DEMO)/bench-roms >/dev/null
 	$(BUILD_DEMO)/bench $(BUILD_DEMO)/roomxfer $(BUILD_DEMO)/bench-roms $(BENCH_RUNS)

@@ -2,7 +2,8 @@
 // whole roomxfer process, and beside it a plain copy of the headerless source
 // padded to 3 MiB by dd, what a one-ROM run must at least do on disk; the
 // export of a room pack of all 320 rooms and its applying, against the
-// ROM-to-ROM run; and the peak memory of the runs.
+// ROM-to-ROM run; the peak memory of the runs; and the underworld picture of
+// all 320 rooms of a synthetic drawing ROM, drawn in memory.
 //
 // usage: bench ROOMXFER DIR [RUNS]   (DIR holds source.sfc and destination.smc;
 //        RUNS, default 60, is how many times each process is timed)
@@ -21,6 +22,8 @@
 #include <vector>
 
 #include "app/job/transfer_job.h"
+#include "fixture/drawing_rom.h"
+#include "picture/room_picture.h"
 #include "rom/open_rom.h"
 #include "rom/rom_file.h"
 
@@ -32,6 +35,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int JOB_RUNS = 100;
 constexpr int DEFAULT_PROCESS_RUNS = 60;
+constexpr int PICTURE_RUNS = 5;
 
 double Milliseconds(Clock::duration duration) {
   return std::chrono::duration<double, std::milli>(duration).count();
@@ -71,6 +75,28 @@ double TimeJobInMemory(const std::filesystem::path& directory) {
     times.push_back(Milliseconds(Clock::now() - start));
     if (result.out.bytes.size() != 0x300000) {
       std::fprintf(stderr, "bench: unexpected output size\n");
+      std::exit(1);
+    }
+  }
+  return Median(times);
+}
+
+// The median time of DrawUnderworldPicture on all 320 rooms of a synthetic
+// drawing ROM, with what one drawing ran.
+double TimeUnderworldPicture(DrawingCounts& counts) {
+  RomImage image;
+  image.name = "drawing.sfc";
+  image.bytes = fixture::BuildDrawingRom();
+  std::vector<int> rooms;
+  for (int room = 0; room < ROOM_COUNT; ++room) rooms.push_back(room);
+  std::vector<double> times;
+  for (int run = 0; run < PICTURE_RUNS; ++run) {
+    counts = DrawingCounts{};
+    const Clock::time_point start = Clock::now();
+    const Picture map = DrawUnderworldPicture(image, rooms, counts);
+    times.push_back(Milliseconds(Clock::now() - start));
+    if (map.rgb.empty() || counts.roomsDrawn != ROOM_COUNT) {
+      std::fprintf(stderr, "bench: the underworld picture was not drawn\n");
       std::exit(1);
     }
   }
@@ -144,6 +170,9 @@ int main(int argc, char** argv) {
     applyTimes.push_back(TimeProcess({roomxfer, "all_rooms.pack", "destination.smc"}, directory));
   }
   const double process = Median(processTimes);
+  // Last: the picture's memory would count into the peak of the runs spawned after it.
+  DrawingCounts pictureCounts;
+  const double picture = TimeUnderworldPicture(pictureCounts);
   const double oneRom = Median(oneRomTimes);
   const double copy = Median(copyTimes);
 
@@ -165,6 +194,10 @@ int main(int argc, char** argv) {
   // the kernel counts them into the child's peak: an upper bound.
   std::printf("Peak memory of a roomxfer run, with the bench's own: %.1f MiB (bound: 16 MiB)\n",
               peakKib / 1024.0);
+  std::printf(
+      "Underworld picture of a synthetic drawing ROM (320 rooms, %ju instructions run): "
+      "%.2f ms (%d runs)\n",
+      static_cast<std::uintmax_t>(pictureCounts.instructions), picture, PICTURE_RUNS);
   std::printf(
       "(The one-ROM run reads the 1 MiB headerless source and writes a 3 MiB output,\n"
       "as dd does; the two-ROM run also reads destination.smc and writes its\n"
