@@ -84,12 +84,12 @@ void PrepareRoomLoader(RoomLoader& loader, std::span<const std::uint8_t> rom) {
 RoomLoad LoadRoom(RoomLoader& loader, int room) {
   StartRoom(loader.machine, loader.prepared, room);
   RoomLoad load;
-  for (const GameRoutine& routine : {DRAWING_ROUTINES.at(0), DRAWING_ROUTINES.at(1)}) {
+  for (const GameRoutine& routine : LOAD_CALLS) {
     const RunResult result =
-        CallRoutine(loader.machine, routine.address, routine.call, DRAWING_BUDGET);
+        CallRoutine(loader.machine, routine.address, routine.call, LOAD_BUDGET);
     load.instructions += result.instructions;
     if (result.reason != StopReason::Returned) {
-      load.stop = Format("%s: %s", routine.name, DescribeRun(result, DRAWING_BUDGET).c_str());
+      load.stop = Format("%s: %s", routine.name, DescribeRun(result, LOAD_BUDGET).c_str());
       return load;
     }
   }
