@@ -3,8 +3,9 @@
 // padded to 3 MiB by dd, what a one-ROM run must at least do on disk; the
 // export of a room pack of all 320 rooms and its applying, against the
 // ROM-to-ROM run; the peak memory of the runs; the underworld picture of all
-// 320 rooms of a synthetic drawing ROM, drawn in memory; and the PNG encoder
-// on synthetic room pictures (png_bench.cpp).
+// 320 rooms of a synthetic drawing ROM, drawn in memory; --verify's game
+// check of 320 moved rooms on synthetic loading ROMs; and the PNG encoder on
+// synthetic room pictures (png_bench.cpp).
 //
 // usage: bench ROOMXFER DIR [RUNS]   (DIR holds source.sfc and destination.smc;
 //        RUNS, default 60, is how many times each process is timed)
@@ -22,8 +23,11 @@
 #include <string>
 #include <vector>
 
+#include "app/game_check.h"
 #include "app/job/transfer_job.h"
 #include "fixture/drawing_rom.h"
+#include "fixture/loading_rom.h"
+#include "picture/room_load_check.h"
 #include "picture/room_picture.h"
 #include "png_bench.h"
 #include "rom/open_rom.h"
@@ -105,6 +109,41 @@ double TimeUnderworldPicture(DrawingCounts& counts) {
   return Median(times);
 }
 
+// The median time of --verify's game check of all 320 rooms moved from one
+// synthetic loading ROM onto another, with the instructions its loads run.
+double TimeGameCheck(std::uint64_t& instructions) {
+  RomImage source;
+  source.name = "source.sfc";
+  source.bytes = fixture::BuildLoadingRom();
+  RomImage destination;
+  destination.name = "destination.sfc";
+  destination.bytes = fixture::BuildLoadingRom(fixture::RandomRooms(7));
+  RoomList rooms;
+  for (int room = 0; room < ROOM_COUNT; ++room) rooms.push_back(room);
+  const TransferResult result =
+      RunTransferJob(source, destination, rooms, rooms, "_destination.sfc");
+  std::vector<double> times;
+  for (int run = 0; run < PICTURE_RUNS; ++run) {
+    const Clock::time_point start = Clock::now();
+    const std::string lines = CheckRoomsInGame({&source, source.name}, result.out, rooms, rooms);
+    times.push_back(Milliseconds(Clock::now() - start));
+    if (lines.find("320 moved rooms") == std::string::npos) {
+      std::fprintf(stderr, "bench: the game check was not made: %s", lines.c_str());
+      std::exit(1);
+    }
+  }
+  RoomLoader sourceLoader;
+  RoomLoader outLoader;
+  PrepareRoomLoader(sourceLoader, source.bytes);
+  PrepareRoomLoader(outLoader, result.out.bytes);
+  instructions = 0;
+  for (int room = 0; room < ROOM_COUNT; ++room) {
+    instructions +=
+        LoadRoom(sourceLoader, room).instructions + LoadRoom(outLoader, room).instructions;
+  }
+  return Median(times);
+}
+
 long peakKib = 0;  // the largest peak resident memory of a roomxfer run
 
 // Runs a command in `directory` with standard output on /dev/null; gives its
@@ -175,6 +214,8 @@ int main(int argc, char** argv) {
   // Last: the picture's memory would count into the peak of the runs spawned after it.
   DrawingCounts pictureCounts;
   const double picture = TimeUnderworldPicture(pictureCounts);
+  std::uint64_t gameCheckInstructions = 0;
+  const double gameCheck = TimeGameCheck(gameCheckInstructions);
   const double oneRom = Median(oneRomTimes);
   const double copy = Median(copyTimes);
 
@@ -200,6 +241,10 @@ int main(int argc, char** argv) {
       "Underworld picture of a synthetic drawing ROM (320 rooms, %ju instructions run): "
       "%.2f ms (%d runs)\n",
       static_cast<std::uintmax_t>(pictureCounts.instructions), picture, PICTURE_RUNS);
+  std::printf(
+      "Game check of 320 moved rooms on synthetic loading ROMs (640 loads, %ju instructions "
+      "run): %.2f ms (%d runs; goal: within 1 s)\n",
+      static_cast<std::uintmax_t>(gameCheckInstructions), gameCheck, PICTURE_RUNS);
   std::printf(
       "(The one-ROM run reads the 1 MiB headerless source and writes a 3 MiB output,\n"
       "as dd does; the two-ROM run also reads destination.smc and writes its\n"

@@ -310,7 +310,9 @@ Options (before or after the other arguments; a lone -- ends the options):
   --verify        read the new ROM back before it is written and compare every
                   room with what was meant to be written; one line per
                   difference, then a summary; an unexpected difference is a
-                  failure and nothing is written
+                  failure and nothing is written. Then, where both ROMs hold
+                  the game's room-loading code, load each moved room in both
+                  and compare what the game builds (a report, not a failure)
   --fix-checksum  set the ROM size byte and the checksum of the new ROM's
                   internal header
   --inspect ROM   print a table of the rooms of ROM (with or without copier

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/export.h"
+#include "app/game_check.h"
 #include "app/input_files.h"
 #include "app/inspect.h"
 #include "app/inspect_pack.h"
@@ -183,8 +184,15 @@ OutputLayout LayoutOf(const CommandLine& line) {
   return layout;
 }
 
+// What --verify's game check needs of the run besides the output.
+struct MovedRooms {
+  GameCheckSource source;
+  const RoomList& sourceRooms;
+  const RoomList& destinationRooms;
+};
+
 // The options' work on the finished image, before anything is written.
-void FinishImage(const CommandLine& line, TransferResult& result) {
+void FinishImage(const CommandLine& line, TransferResult& result, const MovedRooms& moved) {
   if (line.fixChecksum) {
     FixChecksum(result.out);
   }
@@ -197,6 +205,9 @@ void FinishImage(const CommandLine& line, TransferResult& result) {
       StopRun(report.text);
     }
     std::fputs(report.text.c_str(), stdout);
+    std::fputs(CheckRoomsInGame(moved.source, result.out, moved.sourceRooms, moved.destinationRooms)
+                   .c_str(),
+               stdout);
   }
 }
 
@@ -217,7 +228,8 @@ void RunTransfer(const CommandLine& line) {
   OutputFile output;
   output.pending = PrepareOutput(outputName, line.dryRun);
   // From a pack the destination is copied; from ROMs the output takes over
-  // the destination's storage, which nothing reads afterwards.
+  // the destination's storage, which nothing reads afterwards but, in a
+  // one-ROM run, --verify's game check, which loads the source rooms.
   TransferResult result = [&] {
     if (pack) {
       TransferResult fromPack;
@@ -227,10 +239,15 @@ void RunTransfer(const CommandLine& line) {
     }
     RomImage& sourceRom = source.rom->image;
     RomImage& destinationRom = run.destinationName ? destination.rom->image : sourceRom;
+    if (line.verify && !run.destinationName) {
+      return RunTransferJob(sourceRom, destinationRom, sourceRooms, destinationRooms, outputName,
+                            LayoutOf(line), stdout);
+    }
     return RunTransferJobTakingDestination(sourceRom, destinationRom, sourceRooms, destinationRooms,
                                            outputName, LayoutOf(line), stdout);
   }();
-  FinishImage(line, result);
+  const GameCheckSource gameSource{pack ? nullptr : &source.rom->image, source.name};
+  FinishImage(line, result, MovedRooms{gameSource, sourceRooms, destinationRooms});
 
   std::fflush(stdout);
   if (line.dryRun) {
