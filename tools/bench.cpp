@@ -3,8 +3,9 @@
 // padded to 3 MiB by dd, what a one-ROM run must at least do on disk; the
 // export of a room pack of all 320 rooms and its applying, against the
 // ROM-to-ROM run; the peak memory of the runs; the underworld picture of
-// all 320 rooms of a synthetic drawing ROM, drawn in memory; and --verify's
-// game check of 320 moved rooms on synthetic loading ROMs.
+// all 320 rooms of a synthetic drawing ROM, drawn in memory; --verify's game
+// check of 320 moved rooms on synthetic loading ROMs; and the 65816
+// interpreter's rate on a fixed mix of instructions.
 //
 // usage: bench ROOMXFER DIR [RUNS]   (DIR holds source.sfc and destination.smc;
 //        RUNS, default 60, is how many times each process is timed)
@@ -17,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -24,6 +26,7 @@
 
 #include "app/game_check.h"
 #include "app/job/transfer_job.h"
+#include "cpu/cpu.h"
 #include "fixture/drawing_rom.h"
 #include "fixture/loading_rom.h"
 #include "picture/room_load_check.h"
@@ -143,6 +146,75 @@ double TimeGameCheck(std::uint64_t& instructions) {
   return Median(times);
 }
 
+// The interpreter's mix: a loop over 0x200 words with loads and stores in both
+// widths (long,X from WRAM, abs,X from ROM, direct page, [dp],Y and (dp),Y),
+// an addition, a JSR to a subroutine and a compare and branch; then a block
+// move of 0x100 bytes; again and again until the budget is spent.
+constexpr std::uint64_t INTERPRETER_BUDGET = 100'000'000;
+
+std::vector<std::uint8_t> InterpreterMixRom() {
+  const std::vector<std::uint8_t> code = {
+      0x4B, 0xAB,              // $8000: PHK, PLB
+      0xC2, 0x30,              //        REP #$30
+      0xA2, 0x00, 0x00,        //        LDX #$0000
+      0xA0, 0x00, 0x00,        //        LDY #$0000
+      0xBF, 0x00, 0x20, 0x7E,  // $800A: LDA $7E2000,X
+      0x9D, 0x00, 0x08,        //        STA $0800,X
+      0xA5, 0x10,              //        LDA $10
+      0x18,                    //        CLC
+      0x69, 0x03, 0x00,        //        ADC #$0003
+      0x85, 0x10,              //        STA $10
+      0xE2, 0x20,              //        SEP #$20
+      0xBD, 0x00, 0x80,        //        LDA $8000,X
+      0x85, 0x12,              //        STA $12
+      0xB7, 0x20,              //        LDA [$20],Y
+      0xC2, 0x20,              //        REP #$20
+      0x20, 0x40, 0x80,        //        JSR $8040
+      0xE8,                    //        INX
+      0xE8,                    //        INX
+      0xE0, 0x00, 0x04,        //        CPX #$0400
+      0xD0, 0xDC,              //        BNE $800A
+      0xA9, 0xFF, 0x00,        //        LDA #$00FF
+      0xA2, 0x00, 0x20,        //        LDX #$2000
+      0xA0, 0x00, 0x40,        //        LDY #$4000
+      0x54, 0x7E, 0x7E,        //        MVN $7E,$7E
+      0x80, 0xC4,              //        BRA $8000
+      0xEA, 0xEA, 0xEA, 0xEA,  //
+      0xB1, 0x16,              // $8040: LDA ($16),Y
+      0x85, 0x18,              //        STA $18
+      0x60,                    //        RTS
+  };
+  std::vector<std::uint8_t> rom(0x20000, 0x5A);
+  std::copy(code.begin(), code.end(), rom.begin());
+  return rom;
+}
+
+struct InterpreterRates {
+  std::uint64_t instructions = 0;
+  double perProcessorSecond = 0;  // what the machine's load does not change
+  double perWallSecond = 0;
+};
+
+InterpreterRates TimeInterpreter() {
+  const std::vector<std::uint8_t> rom = InterpreterMixRom();
+  Machine machine{MakeBus(rom), {}, 0};
+  // The ($16) pointer reaches $00:1000, the [$20] pointer $7F:0000.
+  machine.bus.workRam.at(0x17) = 0x10;
+  machine.bus.workRam.at(0x22) = 0x7F;
+  const std::clock_t processorStart = std::clock();
+  const Clock::time_point start = Clock::now();
+  const RunResult result = CallRoutine(machine, 0x008000, CallKind::Short, INTERPRETER_BUDGET);
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  const double processorSeconds =
+      static_cast<double>(std::clock() - processorStart) / CLOCKS_PER_SEC;
+  if (result.reason != StopReason::BudgetExhausted || machine.bus.unmappedReads != 0) {
+    std::fprintf(stderr, "bench: the interpreter's mix did not run as written\n");
+    std::exit(1);
+  }
+  const auto count = static_cast<double>(result.instructions);
+  return {result.instructions, count / processorSeconds, count / seconds};
+}
+
 long peakKib = 0;  // the largest peak resident memory of a roomxfer run
 
 // Runs a command in `directory` with standard output on /dev/null; gives its
@@ -193,6 +265,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path directory = argv[2];
 
   const double job = TimeJobInMemory(directory);
+  const InterpreterRates interpreter = TimeInterpreter();
   std::vector<double> processTimes;
   std::vector<double> oneRomTimes;
   std::vector<double> copyTimes;
@@ -244,6 +317,11 @@ int main(int argc, char** argv) {
       "Game check of 320 moved rooms on synthetic loading ROMs (640 loads, %ju instructions "
       "run): %.2f ms (%d runs; goal: within 1 s)\n",
       static_cast<std::uintmax_t>(gameCheckInstructions), gameCheck, PICTURE_RUNS);
+  std::printf(
+      "65816 interpreter on the fixed mix: %.0f million instructions a second of processor time "
+      "(goal: at least 100; %.0f by the wall clock, %ju run)\n",
+      interpreter.perProcessorSecond / 1e6, interpreter.perWallSecond / 1e6,
+      static_cast<std::uintmax_t>(interpreter.instructions));
   std::printf(
       "(The one-ROM run reads the 1 MiB headerless source and writes a 3 MiB output,\n"
       "as dd does; the two-ROM run also reads destination.smc and writes its\n"

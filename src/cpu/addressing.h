@@ -25,7 +25,7 @@ enum class Mode {
 
 // The direct page: bank 0, wrapping at $FFFF; in emulation mode with DL = 0,
 // the page itself, as on the 6502.
-inline Location DirectAt(const Core& core, std::uint32_t offset) {
+CPU_INLINE Location DirectAt(const Core& core, std::uint32_t offset) {
   if (core.r.emulation && (core.r.d & 0xFF) == 0) {
     return {core.r.d | (offset & 0xFF), Wrap::InPage};
   }
@@ -33,17 +33,17 @@ inline Location DirectAt(const Core& core, std::uint32_t offset) {
 }
 
 // Data in the data bank, indexing carrying into the next bank.
-inline Location DataAt(const Core& core, std::uint32_t offset) {
+CPU_INLINE Location DataAt(const Core& core, std::uint32_t offset) {
   return {((static_cast<std::uint32_t>(core.r.db) << 16) + offset) & 0xFFFFFF, Wrap::Linear};
 }
 
-inline Location StackAt(const Core& core, std::uint32_t offset) {
+CPU_INLINE Location StackAt(const Core& core, std::uint32_t offset) {
   return {(core.r.s + offset) & 0xFFFF, Wrap::InBank};
 }
 
 // (dp,X): in emulation mode with DL other than 0, the pointer's high byte
 // still comes from the page of its low byte.
-inline Location IndexedPointerAt(const Core& core, std::uint32_t offset) {
+CPU_INLINE Location IndexedPointerAt(const Core& core, std::uint32_t offset) {
   if (core.r.emulation && (core.r.d & 0xFF) != 0) {
     return {(core.r.d + offset) & 0xFFFF, Wrap::InPage};
   }
@@ -51,7 +51,7 @@ inline Location IndexedPointerAt(const Core& core, std::uint32_t offset) {
 }
 
 template <class W, Mode mode>
-Location Address(Core& core) {
+CPU_INLINE Location Address(Core& core) {
   if constexpr (mode == Mode::Immediate) {
     const Location at{ProgramAddress(core), Wrap::InBank};
     core.r.pc = static_cast<std::uint16_t>(core.r.pc + sizeof(W));

@@ -20,7 +20,7 @@ enum class Sum { Add, Subtract };
 // digit's correction, as the processor gives it. Returns the corrected sum,
 // which may be negative or past ALL_BITS; `beforeTop` the uncorrected one.
 template <class W, Sum kind>
-std::int32_t DecimalSum(W a, W b, std::int32_t carry, std::int32_t& beforeTop) {
+CPU_INLINE std::int32_t DecimalSum(W a, W b, std::int32_t carry, std::int32_t& beforeTop) {
   std::int32_t below = 0;  // the corrected digits under the current one
   for (unsigned shift = 0;; shift += 4) {
     const std::int32_t digit =
@@ -39,7 +39,7 @@ std::int32_t DecimalSum(W a, W b, std::int32_t carry, std::int32_t& beforeTop) {
 
 // ADC, and SBC as the addition of the complement.
 template <class W, Sum kind>
-W AddWithCarry(Core& core, W a, W operand) {
+CPU_INLINE W AddWithCarry(Core& core, W a, W operand) {
   const W b = kind == Sum::Add ? operand : static_cast<W>(~operand);
   const std::int32_t carry = IsSet(core, FLAG_C) ? 1 : 0;
   std::int32_t result = 0;
@@ -59,7 +59,7 @@ W AddWithCarry(Core& core, W a, W operand) {
 }
 
 template <class W>
-void Compare(Core& core, W reg, W operand) {
+CPU_INLINE void Compare(Core& core, W reg, W operand) {
   SetFlag(core, FLAG_C, reg >= operand);
   SetNegativeZero<W>(core, static_cast<W>(reg - operand));
 }

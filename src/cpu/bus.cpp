@@ -117,10 +117,11 @@ void WriteBus(Bus& bus, std::uint32_t address, std::uint8_t value) {
   }
 }
 
-void CheckMemorySizes(const Bus& bus) {
+MemoryView ViewMemory(Bus& bus) {
   if (bus.workRam.size() != WORK_RAM_SIZE || bus.saveRam.size() != SAVE_RAM_SIZE ||
       bus.videoRam.size() != VIDEO_RAM_SIZE || bus.colourRam.size() != COLOUR_RAM_SIZE ||
       bus.rom.size() > LOROM_MAP_LIMIT) {
     throw std::logic_error("the processor's bus does not have the console's memory sizes");
   }
+  return {bus, bus.workRam.data(), bus.rom.data(), bus.rom.size()};
 }

@@ -1,5 +1,6 @@
 #include "cpu/cpu.h"
 
+#include <array>
 #include <cstdio>
 
 #include "cpu/branch_instructions.h"
@@ -16,73 +17,74 @@ using Word = std::uint16_t;
 // The width of each instruction follows the m flag (the accumulator and
 // memory) or the x flag (the index registers).
 template <Reading op, Mode mode>
-void ReadM(Core& core) {
+CPU_INLINE void ReadM(Core& core) {
   IsSet(core, FLAG_M) ? ReadInstruction<Byte, op, mode>(core)
                       : ReadInstruction<Word, op, mode>(core);
 }
 
 template <Reading op, Mode mode>
-void ReadX(Core& core) {
+CPU_INLINE void ReadX(Core& core) {
   IsSet(core, FLAG_X) ? ReadInstruction<Byte, op, mode>(core)
                       : ReadInstruction<Word, op, mode>(core);
 }
 
 template <Source source, Mode mode>
-void Store(Core& core) {
+CPU_INLINE void Store(Core& core) {
   constexpr std::uint8_t flag = source == Source::X || source == Source::Y ? FLAG_X : FLAG_M;
   IsSet(core, flag) ? WriteInstruction<Byte, source, mode>(core)
                     : WriteInstruction<Word, source, mode>(core);
 }
 
 template <Modifying op, Mode mode>
-void ModifyM(Core& core) {
+CPU_INLINE void ModifyM(Core& core) {
   IsSet(core, FLAG_M) ? ModifyInstruction<Byte, op, mode>(core)
                       : ModifyInstruction<Word, op, mode>(core);
 }
 
 template <Modifying op>
-void ModifyA(Core& core) {
+CPU_INLINE void ModifyA(Core& core) {
   IsSet(core, FLAG_M) ? ModifyRegister<Byte, op>(core, core.r.a)
                       : ModifyRegister<Word, op>(core, core.r.a);
 }
 
 template <Modifying op>
-void ModifyIndex(Core& core, Word& reg) {
+CPU_INLINE void ModifyIndex(Core& core, Word& reg) {
   IsSet(core, FLAG_X) ? ModifyRegister<Byte, op>(core, reg) : ModifyRegister<Word, op>(core, reg);
 }
 
-void TransferM(Core& core, Word from, Word& to) {
+CPU_INLINE void TransferM(Core& core, Word from, Word& to) {
   IsSet(core, FLAG_M) ? Transfer<Byte>(core, from, to) : Transfer<Word>(core, from, to);
 }
 
-void TransferX(Core& core, Word from, Word& to) {
+CPU_INLINE void TransferX(Core& core, Word from, Word& to) {
   IsSet(core, FLAG_X) ? Transfer<Byte>(core, from, to) : Transfer<Word>(core, from, to);
 }
 
-void PushM(Core& core, Word value) {
+CPU_INLINE void PushM(Core& core, Word value) {
   IsSet(core, FLAG_M) ? Push<Byte>(core, static_cast<Byte>(value)) : Push<Word>(core, value);
 }
 
-void PushX(Core& core, Word value) {
+CPU_INLINE void PushX(Core& core, Word value) {
   IsSet(core, FLAG_X) ? Push<Byte>(core, static_cast<Byte>(value)) : Push<Word>(core, value);
 }
 
-void PullM(Core& core, Word& reg) {
+CPU_INLINE void PullM(Core& core, Word& reg) {
   IsSet(core, FLAG_M) ? PullRegister<Byte>(core, reg) : PullRegister<Word>(core, reg);
 }
 
-void PullX(Core& core, Word& reg) {
+CPU_INLINE void PullX(Core& core, Word& reg) {
   IsSet(core, FLAG_X) ? PullRegister<Byte>(core, reg) : PullRegister<Word>(core, reg);
 }
 
 template <MoveDirection direction>
-void MoveBlock(Core& core) {
+CPU_INLINE void MoveBlock(Core& core) {
   IsSet(core, FLAG_X) ? MoveBlockByte<Byte, direction>(core) : MoveBlockByte<Word, direction>(core);
 }
 
 // Runs the instruction whose opcode has been fetched; false, with the program
-// counter back on the opcode, for one that stops the run.
-inline bool Execute(Core& core, std::uint8_t opcode) {
+// counter back on the opcode, for one that stops the run. Compiled into the
+// run loop, so that the registers stay in machine registers.
+CPU_INLINE bool Execute(Core& core, std::uint8_t opcode) {
   using enum Mode;
   using enum Reading;
   using enum Modifying;
@@ -387,6 +389,17 @@ bool RoseAbove(const Registers& r, std::uint16_t level) {
 
 enum class Watch { None, Return };
 
+// The instructions that can move the stack pointer up: pulls, returns, TCS,
+// TXS and XCE. Only after them can a routine have returned.
+constexpr std::array<bool, 256> RAISES_STACK = [] {
+  std::array<bool, 256> raises{};
+  for (const std::uint8_t opcode :
+       {0x60, 0x6B, 0x40, 0x68, 0xFA, 0x7A, 0x28, 0xAB, 0x2B, 0x1B, 0x9A, 0xFB}) {
+    raises.at(opcode) = true;
+  }
+  return raises;
+}();
+
 // DMA counts against the budget, one instruction for every 8 bytes it moves
 // (about its time on the console), so that code that starts transfer after
 // transfer ends too.
@@ -394,8 +407,8 @@ constexpr unsigned DMA_BYTES_PER_INSTRUCTION_SHIFT = 3;
 
 template <Watch watch>
 RunResult Run(Machine& machine, std::uint64_t budget, std::uint16_t returnLevel) {
-  CheckMemorySizes(machine.bus);
-  Core core{machine.bus, machine.cpu};
+  MemoryView memory = ViewMemory(machine.bus);
+  Core core{memory, machine.cpu};
   RunResult result;
   result.reason = StopReason::BudgetExhausted;
   result.address = ProgramAddress(core);
@@ -411,7 +424,7 @@ RunResult Run(Machine& machine, std::uint64_t budget, std::uint16_t returnLevel)
     }
     ++count;
     result.address = at;
-    if (watch == Watch::Return && RoseAbove(core.r, returnLevel)) {
+    if (watch == Watch::Return && RAISES_STACK.at(opcode) && RoseAbove(core.r, returnLevel)) {
       result.reason = StopReason::Returned;
       break;
     }
@@ -428,8 +441,8 @@ StopReason Step(Machine& machine) { return Run<Watch::None>(machine, 1, 0).reaso
 
 RunResult CallRoutine(Machine& machine, std::uint32_t address, CallKind kind,
                       std::uint64_t budget) {
-  CheckMemorySizes(machine.bus);
-  Core core{machine.bus, machine.cpu};
+  MemoryView memory = ViewMemory(machine.bus);
+  Core core{memory, machine.cpu};
   const auto returnTo = static_cast<std::uint16_t>(core.r.pc - 1);
   if (kind == CallKind::Long) {
     PushWide8(core, core.r.pb);

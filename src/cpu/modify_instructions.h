@@ -8,7 +8,7 @@
 enum class Modifying { Asl, Lsr, Rol, Ror, Inc, Dec, Tsb, Trb };
 
 template <class W, Modifying op>
-W Modified(Core& core, W value) {
+CPU_INLINE W Modified(Core& core, W value) {
   const std::uint32_t carryIn = IsSet(core, FLAG_C) ? 1 : 0;
   W result = value;
   if constexpr (op == Modifying::Asl || op == Modifying::Rol) {
@@ -32,7 +32,7 @@ W Modified(Core& core, W value) {
 }
 
 template <class W, Modifying op, Mode mode>
-void ModifyInstruction(Core& core) {
+CPU_INLINE void ModifyInstruction(Core& core) {
   const Location at = Address<W, mode>(core);
   const W value = Read<W>(core, at);
   Write<W, ByteOrder::HighFirst>(core, at, Modified<W, op>(core, value));
@@ -40,6 +40,6 @@ void ModifyInstruction(Core& core) {
 
 // The accumulator forms and INX, INY, DEX, DEY.
 template <class W, Modifying op>
-void ModifyRegister(Core& core, std::uint16_t& reg) {
+CPU_INLINE void ModifyRegister(Core& core, std::uint16_t& reg) {
   Assign<W>(reg, Modified<W, op>(core, static_cast<W>(reg)));
 }

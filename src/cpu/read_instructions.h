@@ -8,7 +8,7 @@
 enum class Reading { Lda, Ldx, Ldy, Adc, Sbc, And, Ora, Eor, Cmp, Cpx, Cpy, Bit, BitImmediate };
 
 template <class W, Reading op>
-void ApplyRead(Core& core, W value) {
+CPU_INLINE void ApplyRead(Core& core, W value) {
   const auto a = static_cast<W>(core.r.a);
   if constexpr (op == Reading::Lda || op == Reading::And || op == Reading::Ora ||
                 op == Reading::Eor) {
@@ -48,6 +48,6 @@ void ApplyRead(Core& core, W value) {
 }
 
 template <class W, Reading op, Mode mode>
-void ReadInstruction(Core& core) {
+CPU_INLINE void ReadInstruction(Core& core) {
   ApplyRead<W, op>(core, Read<W>(core, Address<W, mode>(core)));
 }

@@ -6,7 +6,7 @@
 enum class Source { A, X, Y, Zero };
 
 template <class W, Source source, Mode mode>
-void WriteInstruction(Core& core) {
+CPU_INLINE void WriteInstruction(Core& core) {
   const Location at = Address<W, mode>(core);
   W value = 0;
   if constexpr (source == Source::A) {
