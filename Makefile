@@ -2,8 +2,9 @@
 # make demo  - build, generate two sample ROMs, transfer a few rooms, show what was written
 # make fuzz  - run the whole-job fuzz target for FUZZ_SECONDS seconds (default 60), then the
 #              editable layout's target for FUZZ_EDITABLE_SECONDS (default 10) and the
-#              checksum target for FUZZ_CHECKSUM_SECONDS (default 10) and the room
-#              pack target for FUZZ_PACK_SECONDS (default 5)
+#              checksum target for FUZZ_CHECKSUM_SECONDS (default 10), the room
+#              pack target for FUZZ_PACK_SECONDS (default 5) and the interpreter's
+#              target for FUZZ_CPU_SECONDS (default 5)
 # make bench - time the whole job against a plain copy of the destination, each
 #              process BENCH_RUNS times (default 60); then the PNG encoder against
 #              zlib (linked into the bench alone: zlib1g-dev)
@@ -31,6 +32,7 @@ PREFIX      ?= /usr/local
 BINDIR      := $(PREFIX)/bin
 MAN1DIR     := $(PREFIX)/share/man/man1
 FUZZ_PACK_SECONDS ?= 5
+FUZZ_CPU_SECONDS ?= 5
 
 .PHONY: test demo fuzz fuzz-coverage bench install uninstall test-install windows test-windows deps \
 	deps-fuzz deps-windows deps-wine deps-man deps-bench clean
@@ -70,10 +72,10 @@ fuzz: deps-fuzz
 	cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 		-DROOMXFER_FUZZ=ON -DROOMXFER_TESTS=OFF >/dev/null
 	cmake --build $(BUILD_FUZZ) -j$(JOBS) --target fuzz_transfer_job fuzz_editable_job \
-		fuzz_checksum fuzz_pack make_seed_corpus
+		fuzz_checksum fuzz_pack fuzz_cpu make_seed_corpus
 	@rm -rf $(BUILD_FUZZ)/seeds $(BUILD_FUZZ)/editable_seeds
 	@mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/editable_corpus $(BUILD_FUZZ)/checksum_corpus \
-		$(BUILD_FUZZ)/pack_corpus
+		$(BUILD_FUZZ)/pack_corpus $(BUILD_FUZZ)/cpu_corpus
 	$(BUILD_FUZZ)/make_seed_corpus $(BUILD_FUZZ)/seeds
 	$(BUILD_FUZZ)/make_seed_corpus --editable $(BUILD_FUZZ)/editable_seeds
 	$(BUILD_FUZZ)/fuzz_transfer_job $(FUZZ_INPUT_DIRS) -max_total_time=$(FUZZ_SECONDS) \
@@ -88,9 +90,12 @@ fuzz: deps-fuzz
 	$(BUILD_FUZZ)/fuzz_pack $(BUILD_FUZZ)/pack_corpus fuzz/pack_corpus \
 		-max_total_time=$(FUZZ_PACK_SECONDS) -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
 		-print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/pack-
+	$(BUILD_FUZZ)/fuzz_cpu $(BUILD_FUZZ)/cpu_corpus fuzz/cpu_corpus \
+		-max_total_time=$(FUZZ_CPU_SECONDS) -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
+		-print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/cpu-
 
 # The fuzz targets built with clang's source-based coverage, run once over the
-# kept corpora (fuzz/corpus and fuzz/regressions, fuzz/editable_corpus,
+# kept corpora (fuzz/corpus and fuzz/regressions, fuzz/editable_corpus, fuzz/cpu_corpus,
 # fuzz/checksum_corpus, fuzz/pack_corpus).
 fuzz-coverage: deps-fuzz
 	cmake -S . -B $(BUILD_COVERAGE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
@@ -98,9 +103,9 @@ fuzz-coverage: deps-fuzz
 		-DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping" \
 		-DCMAKE_EXE_LINKER_FLAGS="-fprofile-instr-generate" >/dev/null
 	cmake --build $(BUILD_COVERAGE) -j$(JOBS) --target fuzz_transfer_job fuzz_editable_job \
-		fuzz_checksum fuzz_pack
+		fuzz_checksum fuzz_pack fuzz_cpu
 	@bash tools/fuzz_coverage.sh $(BUILD_COVERAGE) fuzz/checksum_corpus fuzz/editable_corpus \
-		fuzz/pack_corpus fuzz/corpus fuzz/regressions
+		fuzz/pack_corpus fuzz/cpu_corpus fuzz/corpus fuzz/regressions
 
 RELEASE_BUILD := cmake -S . -B $(BUILD_DEMO) -DCMAKE_BUILD_TYPE=Release -DROOMXFER_TESTS=OFF \
 	>/dev/null && cmake --build $(BUILD_DEMO) -j$(JOBS) --target roomxfer make_sample_roms

@@ -427,16 +427,18 @@ TEST(CpuAddressing, EveryModeAndItsWrapRules) {
   }
 }
 
+// In WRAM, where the next bank holds other bytes: LDA #$xxxx at $7E:FFFE
+// takes its high byte from $7E:0000.
 TEST(CpuAddressing, ProgramCounterWrapsInItsBank) {
   Rig rig({});
-  rig.Poke(0x00FFFF, 0xA9);  // LDA #, its operand at $00:0000
-  rig.Poke(0x000000, 0x42);
-  rig.Poke(0x010000 | CODE, 0x00);
-  rig.machine.cpu.pc = 0xFFFF;
+  rig.Write(0x7EFFFE, {0xA9, 0x34});
+  rig.Poke(0x7E0000, 0x12);
+  rig.Poke(0x7F0000, 0x99);
+  rig.machine.cpu = {.pc = 0xFFFE, .pb = 0x7E, .p = 0};
   ASSERT_EQ(Step(rig.machine), StopReason::BudgetExhausted);
-  EXPECT_EQ(rig.machine.cpu.a, 0x42);
+  EXPECT_EQ(rig.machine.cpu.a, 0x1234);
   EXPECT_EQ(rig.machine.cpu.pc, 0x0001);
-  EXPECT_EQ(rig.machine.cpu.pb, 0x00);
+  EXPECT_EQ(rig.machine.cpu.pb, 0x7E);
 }
 
 // Decimal mode, against sums worked out by hand.

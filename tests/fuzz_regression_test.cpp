@@ -2,13 +2,15 @@
 // the minimised corpus kept in fuzz/corpus (the inputs that reach the most of
 // the readers and writers) run through the same harness and keep every
 // promise now; so do the inputs kept for the editable layout's target in
-// fuzz/editable_corpus, for the checksum in fuzz/checksum_corpus and for the
-// room pack reader in fuzz/pack_corpus.
+// fuzz/editable_corpus, for the checksum in fuzz/checksum_corpus, for the
+// room pack reader in fuzz/pack_corpus and for the 65816 interpreter in
+// fuzz/cpu_corpus.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "checksum_input.h"
+#include "cpu_input.h"
 #include "fixture/run_tool.h"
 #include "pack_input.h"
 #include "transfer_job_input.h"
@@ -32,6 +34,10 @@ TEST(FuzzRegressions, EveryKeptInputKeepsItsPromises) {
   EXPECT_GT(ReplayEveryInput(FUZZ_REGRESSIONS_DIR, fuzzing::CheckTransferJob), 0);
   EXPECT_GT(ReplayEveryInput(FUZZ_CORPUS_DIR, fuzzing::CheckTransferJob), 0);
   EXPECT_GT(ReplayEveryInput(FUZZ_CHECKSUM_CORPUS_DIR, fuzzing::CheckChecksum), 0);
+}
+
+TEST(FuzzRegressions, EveryKeptInterpreterInputKeepsItsPromises) {
+  EXPECT_GT(ReplayEveryInput(FUZZ_CPU_CORPUS_DIR, fuzzing::CheckCpuRun), 0);
 }
 
 TEST(FuzzRegressions, EveryKeptRoomPackInputKeepsItsPromises) {

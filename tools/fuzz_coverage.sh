@@ -3,13 +3,14 @@
 # reach, from coverage builds of the fuzz targets, and the total; a file in a
 # subfolder (app/job) counts in its top folder.
 # usage: fuzz_coverage.sh BUILD_DIR CHECKSUM_INPUT_DIR EDITABLE_JOB_INPUT_DIR PACK_INPUT_DIR
-#        JOB_INPUT_DIR...
+#        CPU_INPUT_DIR JOB_INPUT_DIR...
 set -euo pipefail
 build=$1
 checksum_inputs=$2
 editable_inputs=$3
 pack_inputs=$4
-shift 4
+cpu_inputs=$5
+shift 5
 rm -f "$build"/*.profraw
 LLVM_PROFILE_FILE="$build/corpus-%p.profraw" "$build/fuzz_transfer_job" -runs=0 \
   -max_len=512 -len_control=0 -timeout=10 -rss_limit_mb=2048 "$@" >"$build/run.log" 2>&1
@@ -20,9 +21,11 @@ LLVM_PROFILE_FILE="$build/editable-%p.profraw" "$build/fuzz_editable_job" -runs=
   >"$build/editable-run.log" 2>&1
 LLVM_PROFILE_FILE="$build/pack-%p.profraw" "$build/fuzz_pack" -runs=0 -max_len=4096 \
   -timeout=10 -rss_limit_mb=2048 "$pack_inputs" >"$build/pack-run.log" 2>&1
+LLVM_PROFILE_FILE="$build/cpu-%p.profraw" "$build/fuzz_cpu" -runs=0 -max_len=4096 \
+  -timeout=10 -rss_limit_mb=2048 "$cpu_inputs" >"$build/cpu-run.log" 2>&1
 llvm-profdata merge -sparse "$build"/*.profraw -o "$build/corpus.profdata"
 llvm-cov report "$build/fuzz_transfer_job" -object "$build/fuzz_checksum" \
-  -object "$build/fuzz_editable_job" -object "$build/fuzz_pack" \
+  -object "$build/fuzz_editable_job" -object "$build/fuzz_pack" -object "$build/fuzz_cpu" \
   -instr-profile="$build/corpus.profdata" "$(pwd)/src" >"$build/report.txt"
 # The file I/O of rom_file.cpp is not reached by the in-memory job: counted
 # apart on the src/rom line.
