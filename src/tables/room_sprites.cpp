@@ -1,13 +1,13 @@
 #include "tables/room_sprites.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "rom/block_output.h"
 #include "rom/failure.h"
 #include "rom/format.h"
 #include "rom/snes_address.h"
+#include "tables/list_ends.h"
 
 namespace {
 
@@ -134,24 +134,14 @@ void CheckLoader(RomImage& rom) {
   }
 }
 
-// One past the list's 0xFF end byte, or past its 32768th byte when it has none.
-std::int64_t SpriteListEnd(const RomImage& rom, std::int64_t start) {
-  const std::int64_t size = ImageSize(rom);
-  if (start < 0 || start >= size) {
-    RequireInside(rom, start, 1);
+// One past the list's last byte (list_ends.h says where it ends).
+std::int64_t SpriteListStop(const RomImage& rom, std::int64_t start) {
+  const ListEnd end = SpriteListEnd(BytesFrom(rom, start, 1));
+  if (end.ending == ListEnding::OutOfBytes) {
+    RequireInside(rom, start + static_cast<std::int64_t>(end.size),
+                  static_cast<std::int64_t>(end.needed));
   }
-  const std::int64_t limitEnd = start + static_cast<std::int64_t>(SPRITE_LIST_LIMIT);
-  const std::int64_t searchEnd = std::min(limitEnd, size);
-  const std::uint8_t* const bytes = rom.bytes.data();
-  const void* endByte =
-      std::memchr(bytes + start, SPRITE_LIST_END, static_cast<std::size_t>(searchEnd - start));
-  if (endByte != nullptr) {
-    return static_cast<const std::uint8_t*>(endByte) - bytes + 1;
-  }
-  if (searchEnd < limitEnd) {
-    RequireInside(rom, searchEnd, 1);
-  }
-  return limitEnd;
+  return start + static_cast<std::int64_t>(end.size);
 }
 
 }  // namespace
@@ -171,7 +161,7 @@ void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& ta
   for (int room = 0; room < ROOM_COUNT; ++room) {
     SetReading(rom, "sprite list of room", room);
     const std::int64_t start = OffsetOf(bank + table.entries.at(room));
-    const std::int64_t end = SpriteListEnd(rom, start);
+    const std::int64_t end = SpriteListStop(rom, start);
     Seek(rom, end);
     AppendImageBytes(rooms[room].spriteData, rom, start, end);
   }
