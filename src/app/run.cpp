@@ -24,6 +24,7 @@
 #include "rom/file_names.h"
 #include "rom/format.h"
 #include "rom/rom_file.h"
+#include "tables/game_code.h"
 
 namespace {
 
@@ -89,7 +90,12 @@ bool CouldCreateFile(const std::string& name) {
   return !error && fs::is_directory(status) && (status.permissions() & anyWrite) != fs::perms::none;
 }
 
+// A file without the game's code, which the run is sure to refuse, gets no
+// copy: only a ROM of the game leaves one behind.
 void MakeHeaderlessCopy(const InputRom& rom, bool dryRun) {
+  if (rom.hasCopierHeader && !HoldsGameCode(rom.image)) {
+    return;
+  }
   if (!dryRun) {
     WriteHeaderlessCopy(rom);
   } else if (rom.hasCopierHeader && !CouldCreateFile(rom.copyName)) {

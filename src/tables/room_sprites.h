@@ -108,3 +108,5 @@ std::int64_t SpriteListRoom(std::int64_t from);
 // The last of the checks that the ROM holds the game's code: the sprite
 // lookup at 0x4C296, in the game's own form or as this tool's loader call.
 void CheckSpriteCode(RomImage& rom);
+// Whether CheckSpriteCode lets the image pass.
+bool HoldsSpriteCode(const RomImage& rom);
