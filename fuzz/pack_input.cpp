@@ -5,8 +5,8 @@
 #include "app/job/transfer_job.h"
 #include "fixture/rom_fixture.h"
 #include "rom/byte_list.h"
-#include "rooms/pack_reader.h"
-#include "rooms/pack_writer.h"
+#include "packs/pack_reader.h"
+#include "packs/pack_writer.h"
 
 namespace fuzzing {
 

@@ -17,9 +17,9 @@
 #include "fixture/text_lines.h"
 #include "rom/checksum.h"
 #include "rom/format.h"
-#include "rooms/pack_lines.h"
-#include "rooms/pack_reader.h"
-#include "rooms/pack_writer.h"
+#include "packs/pack_lines.h"
+#include "packs/pack_reader.h"
+#include "packs/pack_writer.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "rom/failure.h"
 #include "rom/format.h"
 #include "rom/rom_file.h"
-#include "rooms/pack_writer.h"
+#include "packs/pack_writer.h"
 
 namespace {
 

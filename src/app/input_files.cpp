@@ -9,7 +9,7 @@
 #include "rom/file_names.h"
 #include "rom/format.h"
 #include "rom/rom_file.h"
-#include "rooms/pack_reader.h"
+#include "packs/pack_reader.h"
 
 namespace {
 

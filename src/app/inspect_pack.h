@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "rooms/room_pack.h"
+#include "packs/room_pack.h"
 #include "rooms/transfer.h"
 
 // `rooms` selects the rooms shown (nullptr: every room the pack holds).

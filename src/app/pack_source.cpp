@@ -2,7 +2,7 @@
 
 #include "rom/failure.h"
 #include "rom/format.h"
-#include "rooms/pack_reader.h"
+#include "packs/pack_reader.h"
 
 RoomPack ReadPackFile(const InputFile& file) {
   if (!file.pack) {

@@ -55,7 +55,7 @@
 #include <string>
 
 #include "rom/byte_list.h"
-#include "rooms/room_pack.h"
+#include "packs/room_pack.h"
 
 constexpr const char* PACK_FORMAT_NAME = "roomxfer room pack";
 constexpr int PACK_FORMAT_VERSION = 1;

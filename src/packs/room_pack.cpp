@@ -1,4 +1,4 @@
-#include "rooms/room_pack.h"
+#include "packs/room_pack.h"
 
 std::vector<int> HeldRooms(const RoomPack& pack) {
   std::vector<int> rooms;

@@ -7,6 +7,6 @@
 
 #include <string>
 
-#include "rooms/room_pack.h"
+#include "packs/room_pack.h"
 
 std::string FormatRoomPack(const RoomPack& pack);

@@ -1,10 +1,10 @@
-#include "rooms/pack_writer.h"
+#include "packs/pack_writer.h"
 
 #include <vector>
 
 #include "rom/format.h"
-#include "rooms/pack_lines.h"
-#include "rooms/pack_reader.h"
+#include "packs/pack_lines.h"
+#include "packs/pack_reader.h"
 
 namespace {
 

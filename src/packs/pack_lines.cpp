@@ -1,4 +1,4 @@
-#include "rooms/pack_lines.h"
+#include "packs/pack_lines.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "rooms/pack_reader.h"
+#include "packs/pack_reader.h"
 
 #include <algorithm>
 #include <optional>
@@ -8,7 +8,7 @@
 
 #include "rom/failure.h"
 #include "rom/format.h"
-#include "rooms/pack_lines.h"
+#include "packs/pack_lines.h"
 
 namespace {
 
