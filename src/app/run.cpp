@@ -120,6 +120,8 @@ void OpenSource(const RunArguments& run, bool listGiven, InputFile& source,
                    source.name.c_str()));
   }
   pack = ReadPackFile(source);
+  source.pack->clear();  // the rooms read are all the run needs of the text
+  source.pack->shrink_to_fit();
   if (listGiven) {
     RefuseRoomsNotHeld(*pack, source.name, sourceRooms);
   } else {
@@ -261,6 +263,9 @@ void RunInspection(const CommandLine& line) {
   RefuseTooLarge(file);
   if (file.pack) {
     const RoomPack pack = ReadPackFile(file);
+    if (line.rooms) {
+      RefuseRoomsNotHeld(pack, file.name, selection);
+    }
     std::fputs(InspectPack(pack, line.rooms ? &selection : nullptr).c_str(), stdout);
     return;
   }
