@@ -6,11 +6,15 @@
 #              pack target for FUZZ_PACK_SECONDS (default 5)
 # make bench - time the whole job against a plain copy of the destination, each
 #              process BENCH_RUNS times (default 60)
-# make install - the release program to $(PREFIX)/bin, its manual page to
-#                $(PREFIX)/share/man/man1 (PREFIX default /usr/local; DESTDIR is
-#                respected); make uninstall removes both. Neither installs packages.
-# make test-install - install into a temporary DESTDIR, run the installed program,
-#                     check the manual page with groff, uninstall
+# make install - the release program that make demo built to $(PREFIX)/bin, its
+#                manual page to $(PREFIX)/share/man/man1, the manual and the room
+#                packs' page to $(PREFIX)/share/doc/roomxfer (PREFIX default
+#                /usr/local; DESTDIR is respected); make uninstall removes them.
+#                Neither builds nor installs packages: run make demo first, then
+#                (sudo) make install.
+# make test-install - build the release program, install it into a temporary DESTDIR,
+#                     run the installed program, check the manual page with groff,
+#                     uninstall; make install without a built program must refuse
 # make fuzz-coverage - the share of each src/ folder the kept fuzz corpus reaches
 # make windows - cross-build build/windows/roomxfer.exe (static, MinGW-w64)
 # make test-windows - run the Linux build and roomxfer.exe under Wine on the same inputs,
@@ -29,6 +33,8 @@ BENCH_RUNS  ?= 60
 PREFIX      ?= /usr/local
 BINDIR      := $(PREFIX)/bin
 MAN1DIR     := $(PREFIX)/share/man/man1
+DOCDIR      := $(PREFIX)/share/doc/roomxfer
+INSTALLED_DOCS := docs/manual.md docs/packs.md
 FUZZ_PACK_SECONDS ?= 5
 
 .PHONY: test demo fuzz fuzz-coverage bench install uninstall test-install windows test-windows deps \
@@ -123,18 +129,22 @@ bench: $(BUILD_DEMO)/roomxfer
 	@$(BUILD_DEMO)/make_sample_roms $(BUILD_DEMO)/bench-roms >/dev/null
 	$(BUILD_DEMO)/bench $(BUILD_DEMO)/roomxfer $(BUILD_DEMO)/bench-roms $(BENCH_RUNS)
 
-# Builds the release program with the tools already there: installing, often
-# run as root, installs no packages.
+# Installs the release program make demo built: installing, often run as
+# root, builds nothing (no root-owned files in build/) and installs no packages.
 install:
-	$(RELEASE_BUILD)
-	install -d "$(DESTDIR)$(BINDIR)" "$(DESTDIR)$(MAN1DIR)"
+	@test -x $(BUILD_DEMO)/roomxfer || { echo "make install: there is no $(BUILD_DEMO)/roomxfer" \
+		"to install; run make demo first (as yourself), then make install." >&2; exit 1; }
+	install -d "$(DESTDIR)$(BINDIR)" "$(DESTDIR)$(MAN1DIR)" "$(DESTDIR)$(DOCDIR)"
 	install -m 755 $(BUILD_DEMO)/roomxfer "$(DESTDIR)$(BINDIR)/roomxfer"
 	install -m 644 docs/roomxfer.1 "$(DESTDIR)$(MAN1DIR)/roomxfer.1"
+	install -m 644 $(INSTALLED_DOCS) "$(DESTDIR)$(DOCDIR)"
 
 uninstall:
-	rm -f "$(DESTDIR)$(BINDIR)/roomxfer" "$(DESTDIR)$(MAN1DIR)/roomxfer.1"
+	rm -f "$(DESTDIR)$(BINDIR)/roomxfer" "$(DESTDIR)$(MAN1DIR)/roomxfer.1" \
+		$(addprefix "$(DESTDIR)$(DOCDIR)/,$(addsuffix ",$(notdir $(INSTALLED_DOCS))))
+	@rmdir "$(DESTDIR)$(DOCDIR)" 2>/dev/null || true
 
-test-install: deps deps-man
+test-install: deps deps-man $(BUILD_DEMO)/roomxfer
 	@bash tools/install_check.sh
 
 BUILD_WINDOWS := build/windows

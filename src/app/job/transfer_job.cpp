@@ -101,13 +101,21 @@ TransferResult RunTransferJob(RomImage& source, RomImage& destination, const Roo
   return result;
 }
 
+void RunTransferJobTakingDestination(RomImage& source, RomImage& destination,
+                                     const RoomList& sourceRooms, const RoomList& destinationRooms,
+                                     const std::string& outputName, TransferResult& result,
+                                     const OutputLayout& layout, std::FILE* console) {
+  RunJob(source, destination, sourceRooms, destinationRooms, outputName, result, layout, console,
+         OutputStorage::TakenFromDestination);
+}
+
 TransferResult RunTransferJobTakingDestination(RomImage& source, RomImage& destination,
                                                const RoomList& sourceRooms,
                                                const RoomList& destinationRooms,
                                                const std::string& outputName,
                                                const OutputLayout& layout, std::FILE* console) {
   TransferResult result;
-  RunJob(source, destination, sourceRooms, destinationRooms, outputName, result, layout, console,
-         OutputStorage::TakenFromDestination);
+  RunTransferJobTakingDestination(source, destination, sourceRooms, destinationRooms, outputName,
+                                  result, layout, console);
   return result;
 }

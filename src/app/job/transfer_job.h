@@ -36,6 +36,14 @@ TransferResult RunTransferJobTakingDestination(RomImage& source, RomImage& desti
                                                const std::string& outputName,
                                                const OutputLayout& layout, std::FILE* console);
 
+// The same job into `result`, whose room sets keep their storage: for the fuzz
+// harnesses, which run the tool on an output alone one input after another.
+void RunTransferJobTakingDestination(RomImage& source, RomImage& destination,
+                                     const RoomList& sourceRooms, const RoomList& destinationRooms,
+                                     const std::string& outputName, TransferResult& result,
+                                     const OutputLayout& layout = OutputLayout{},
+                                     std::FILE* console = nullptr);
+
 // The job with the source rooms at hand (a room pack's): only the destination
 // is read, and `sourceSet` stands for what the source ROM's rooms would be.
 void RunTransferJob(const RoomSet& sourceSet, RomImage& destination, const RoomList& sourceRooms,
