@@ -4,9 +4,9 @@
 
 #include "app/job/transfer_job.h"
 #include "fixture/rom_fixture.h"
+#include "packs/pack_reader.h"
+#include "packs/pack_writer.h"
 #include "rom/byte_list.h"
-#include "rooms/pack_reader.h"
-#include "rooms/pack_writer.h"
 
 namespace fuzzing {
 
@@ -22,6 +22,20 @@ const ByteList& Destination() {
 bool SamePack(const RoomPack& first, const RoomPack& second) {
   return first.note == second.note && first.rooms == second.rooms && first.held == second.held &&
          first.roomNotes == second.roomNotes;
+}
+
+// The text with every line cut at its "#": the comments are information only.
+ByteList WithoutComments(const std::string& text) {
+  ByteList plain;
+  plain.reserve(text.size());
+  bool inComment = false;
+  for (const char c : text) {
+    inComment = c != '\n' && (inComment || c == '#');
+    if (!inComment) {
+      plain.push_back(static_cast<std::uint8_t>(c));
+    }
+  }
+  return plain;
 }
 
 std::string CheckRefusal(const std::string& line) {
@@ -78,6 +92,13 @@ std::string CheckPackInput(const std::uint8_t* data, std::size_t size) {
   }
   if (FormatRoomPack(again) != text) {
     return "the writer's text, read and written again, changed";
+  }
+  try {
+    if (!SamePack(pack, ReadRoomPack(WithoutComments(text), PACK_NAME))) {
+      return "the writer's text without its comments reads as another pack";
+    }
+  } catch (const std::runtime_error& refusal) {
+    return std::string("the writer's text without its comments is refused: ") + refusal.what();
   }
   return CheckJob(pack);
 }

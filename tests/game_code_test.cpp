@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "e2e_support.h"
+#include "fixture/test_image.h"
 #include "fixture/text_lines.h"
 #include "tables/room_sprites.h"
 
@@ -46,10 +47,16 @@ std::vector<CheckedByte> CheckedBytes() {
   return bytes;
 }
 
+bool HoldsTheGamesCode(const ByteList& rom) {
+  return HoldsGameCode(fixture::TestImage(rom, "rom.sfc"));
+}
+
 // Runs with `bad` in place of one of two good ROMs and expects the refusal
-// naming `bad.sfc` and every text of `named`.
+// naming `bad.sfc` and every text of `named`; the check without a word
+// (whether a headerless copy is made) refuses it too.
 void ExpectRefusal(const Workspace& workspace, const ByteList& bad, bool asSource,
                    const std::vector<std::string>& named) {
+  EXPECT_FALSE(HoldsTheGamesCode(bad));
   workspace.Put("bad.sfc", bad);
   const fixture::RunResult run =
       workspace.Run(asSource ? std::vector<std::string>{"bad.sfc", "b.sfc"}
@@ -132,6 +139,8 @@ TEST(GameCode, ToolWrittenRomsAreAcceptedAsSourceAndDestination) {
   workspace.Put("d.sfc", workspace.Get("_a.sfc"));
   const fixture::RunResult run = workspace.Run({"c.sfc", "d.sfc", "5-6"});
   EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_TRUE(HoldsTheGamesCode(SmallRom()));
+  EXPECT_TRUE(HoldsTheGamesCode(workspace.Get("c.sfc")));
   EXPECT_EQ(run.output.substr(0, 2 * LOADER_LINE.size()), LOADER_LINE + LOADER_LINE);
   EXPECT_TRUE(workspace.Has("_d.sfc"));
 }

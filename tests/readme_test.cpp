@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "app/options.h"
+#include "packs/pack_lines.h"
+#include "packs/pack_reader.h"
 #include "rom/format.h"
 #include "rom/rom_image.h"
-#include "rooms/pack_lines.h"
-#include "rooms/pack_reader.h"
 #include "tables/game_code.h"
 
 namespace {

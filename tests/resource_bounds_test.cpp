@@ -1,7 +1,9 @@
 // Resource bounds of a whole run on inputs up to 4 MiB, measured on the tool
 // built without sanitizers (they multiply memory): peak resident memory under
 // 32 MiB for the ROMs a transfer can be made with, and no input, however
-// damaged, keeps a run busy for a second.
+// damaged, keeps a run busy for a second. A room pack of 16 MiB, the most a
+// pack may be, is read or refused within 64 MiB and 2 seconds, whatever its
+// lines.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "e2e_support.h"
+#include "fixture/test_image.h"
 
 namespace {
 
@@ -156,6 +159,66 @@ TEST(ResourceBounds, EndlessListsInEveryRoomAreRefusedWithinASecond) {
     EXPECT_LT(measured.elapsed, TIME_BOUND);
     std::printf("[ measured ] %s: %ld KiB, %.3f s\n", c.title.c_str(), measured.peakKib,
                 measured.elapsed.count());
+  }
+}
+
+constexpr std::size_t PACK_SIZE = 0x1000000;
+constexpr long PACK_MEMORY_BOUND_KIB = 64 * 1024;
+constexpr auto PACK_TIME_BOUND = std::chrono::seconds(2);
+
+const std::string FORMAT_LINE = "roomxfer room pack 1\n";
+const std::string ROOM_START = "room 5\nheader 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D\n";
+const std::string ROOM_LISTS =
+    "layers\nend\nend\nend\nsprites\nend\nitems\nend\nchests\nblocks\ntorches\n";
+const std::string ROOM_END = "pit 00\nmessage 00 00\n";
+
+// `head`, `line` over and over, then `tail`: PACK_SIZE bytes, the rest
+// filled with a comment line.
+ByteList FilledPack(const std::string& head, const std::string& line, const std::string& tail) {
+  std::string text = head;
+  text.reserve(PACK_SIZE);
+  while (text.size() + line.size() + tail.size() + 3 <= PACK_SIZE) {
+    text += line;
+  }
+  const std::size_t left = PACK_SIZE - text.size() - tail.size();
+  text += left >= 3 ? "\n#" + std::string(left - 3, ' ') + "\n" : std::string(left, '\n');
+  text += tail;
+  return fixture::TextBytes(text);
+}
+
+TEST(ResourceBounds, SixteenMebibytePacksAreReadOrRefusedWithin64MiBAndTwoSeconds) {
+  SKIP_WITHOUT_FORK();
+  const std::string room = ROOM_START + ROOM_LISTS + ROOM_END;
+  const std::string beforeChests =
+      ROOM_START + "layers\nend\nend\nend\nsprites\nend\nitems\nend\nchests\n";
+  struct PackCase {
+    std::string title;
+    ByteList pack;
+    int exitStatus;
+  };
+  const PackCase cases[] = {
+      {"blank lines", FilledPack(FORMAT_LINE, "\n", ""), 1},
+      {"comment lines, then a room", FilledPack(FORMAT_LINE, "# a comment\n", room), 0},
+      {"note lines, then a room", FilledPack(FORMAT_LINE, "note\n", room), 0},
+      {"one note line", FilledPack(FORMAT_LINE + "note ", "x", "\n" + room), 0},
+      {"objects in one layer list",
+       FilledPack(FORMAT_LINE + ROOM_START + "layers\nfloor 00 00\n", "object 00 00 00\n", ""), 1},
+      {"chests in one room",
+       FilledPack(FORMAT_LINE + beforeChests, "chest 00 01\n", "blocks\ntorches\n" + ROOM_END), 1},
+      {"one header line", FilledPack(FORMAT_LINE + "room 5\nheader", " 00", "\n"), 1},
+  };
+  Workspace workspace;
+  workspace.Put("d.sfc", fixture::BuildRom(fixture::RandomRooms(2)));
+  for (const PackCase& c : cases) {
+    SCOPED_TRACE(c.title);
+    ASSERT_EQ(c.pack.size(), PACK_SIZE);
+    workspace.Put("big.pack", c.pack);
+    const Measured measured = RunMeasured(workspace.directory.path, {"big.pack", "d.sfc"});
+    EXPECT_EQ(measured.exitStatus, c.exitStatus);
+    EXPECT_LT(measured.peakKib, PACK_MEMORY_BOUND_KIB);
+    EXPECT_LT(measured.elapsed, PACK_TIME_BOUND);
+    std::printf("[ measured ] 16 MiB pack, %s: %ld KiB, %.3f s\n", c.title.c_str(),
+                measured.peakKib, measured.elapsed.count());
   }
 }
 

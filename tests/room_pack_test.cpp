@@ -17,11 +17,11 @@
 #include "e2e_support.h"
 #include "fixture/test_image.h"
 #include "fixture/text_lines.h"
+#include "packs/pack_lines.h"
+#include "packs/pack_reader.h"
+#include "packs/pack_writer.h"
 #include "rom/checksum.h"
 #include "rom/format.h"
-#include "rooms/pack_lines.h"
-#include "rooms/pack_reader.h"
-#include "rooms/pack_writer.h"
 
 namespace {
 
@@ -42,6 +42,15 @@ std::string PackText(const ByteList& rom, const std::string& name) {
 
 RoomPack ReadText(const std::string& text, const std::string& name = "p.pack") {
   return ReadRoomPack(fixture::TextBytes(text), name);
+}
+
+// The text without what the writer puts behind "#".
+std::string WithoutComments(const std::string& text) {
+  std::string plain;
+  for (const std::string& line : fixture::Lines(text)) {
+    plain += line.substr(0, line.find("  # ")) + "\n";
+  }
+  return plain;
 }
 
 struct JobOutput {
@@ -245,6 +254,10 @@ TEST(RoomPackFiles, ExportThenApplyIsTheRomToRomRun) {
     ASSERT_EQ(w.Run({"--export", "again.pack", "a.pack"}).output,
               "Wrote 320 rooms into again.pack.\n");
     EXPECT_TRUE(w.Get("again.pack") == w.Get("a.pack"));
+    // A pack as the writer wrote it before its lines had comments.
+    const ByteList exported = w.Get("a.pack");
+    w.Put("old.pack",
+          fixture::TextBytes(WithoutComments(std::string(exported.begin(), exported.end()))));
 
     std::vector<std::string> arguments = c.options;
     arguments.insert(arguments.end(), {"a.pack", "b.smc"});
@@ -254,6 +267,9 @@ TEST(RoomPackFiles, ExportThenApplyIsTheRomToRomRun) {
     const fixture::RunResult fromPack = w.Run(arguments);
     ASSERT_EQ(fromPack.exitStatus, 0) << fromPack.output;
     const ByteList packOutput = w.Get("_b.smc");
+    arguments.at(c.options.size()) = "old.pack";
+    EXPECT_EQ(w.Run(arguments).output, fromPack.output);
+    EXPECT_TRUE(w.Get("_b.smc") == packOutput);
     arguments.at(c.options.size()) = "a.sfc";
     const fixture::RunResult fromRom = w.Run(arguments);
     EXPECT_EQ(
@@ -286,12 +302,13 @@ TEST(RoomPackFiles, AnEditedSpriteLineChangesOnlyThatSprite) {
   ASSERT_EQ(w.Run({"--export", "a.pack", "a.sfc", "17-17"}).exitStatus, 0);
   const ByteList file = w.Get("a.pack");
   const std::string original(file.begin(), file.end());
-  const std::string sprite = fixture::LineStartingWith(original, "sprite ");
+  const std::string spriteLine = fixture::LineStartingWith(original, "sprite ");
+  const std::string sprite = spriteLine.substr(0, spriteLine.find("  # "));
   const std::string changed = "sprite 01 02 03";
   ASSERT_FALSE(sprite.empty());
   ASSERT_NE(sprite, changed);
   std::string edited = original;
-  edited.replace(edited.find(sprite), sprite.size(), changed);
+  edited.replace(edited.find(spriteLine), sprite.size(), changed);  // its comment stays, stale
   w.Put("edited.pack", fixture::TextBytes(edited));
 
   const std::vector<std::string> before = fixture::Lines(original);
@@ -423,9 +440,9 @@ const char* const SMALL_PACK =
     "pit 01\n"
     "message 34 12\n";
 
-// `line` (1-based) of SMALL_PACK replaced by `text`; an empty `text` removes it.
-std::string WithLine(int line, const std::string& text) {
-  std::vector<std::string> lines = fixture::Lines(SMALL_PACK);
+// `line` (1-based) of `base` replaced by `text`; an empty `text` removes it.
+std::string WithLineOf(const std::string& base, int line, const std::string& text) {
+  std::vector<std::string> lines = fixture::Lines(base);
   if (text.empty()) {
     lines.erase(lines.begin() + (line - 1));
   } else {
@@ -438,13 +455,21 @@ std::string WithLine(int line, const std::string& text) {
   return joined;
 }
 
+std::string WithLine(int line, const std::string& text) {
+  return WithLineOf(SMALL_PACK, line, text);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  text.replace(text.find(from), from.size(), to);
+  return text;
+}
+
 std::string RefusalOf(const std::string& text) {
   return fixture::CaptureRun([&](std::FILE*) { ReadText(text); }).failure;
 }
 
 TEST(RoomPackReader, ReadsTheWritersTextAndItsLooserForms) {
   const RoomPack pack = ReadText(SMALL_PACK);
-  EXPECT_EQ(FormatRoomPack(pack), SMALL_PACK);
   const RoomData& room = pack.rooms[5];
   EXPECT_TRUE(room.layerData == (ByteList{0x21, 0x0C, 1, 2, 3, 0xFF, 0xFF, 0xFF, 0xFF, 0xF0, 0xFF,
                                           0x10, 0x00, 0xFF, 0xFF, 0xFF}));
@@ -456,11 +481,14 @@ TEST(RoomPackReader, ReadsTheWritersTextAndItsLooserForms) {
   EXPECT_EQ(room.torches, std::vector<std::uint16_t>{0x5678});
   EXPECT_EQ(room.hasPit, 1);
   EXPECT_EQ(room.message, 0x1234);
-  EXPECT_EQ(pack.note, std::vector<std::string>{"rooms for the test"});
-  EXPECT_EQ(pack.roomNotes[5], std::vector<std::string>{"a room"});
+  EXPECT_EQ(pack.note, "rooms for the test\n");
+  EXPECT_EQ(pack.roomNotes[5], "a room\n");
 
-  // CRLF line ends, lower-case hex, comments and blank lines anywhere.
+  // CRLF line ends, lower-case hex, comments and blank lines anywhere; a
+  // byte-order mark, blank and comment lines before the format line and a
+  // comment at the end of every line; the room number in hex.
   std::string loose;
+  std::string commented = "\xEF\xBB\xBF\n# written by hand\n\t\n";
   for (const std::string& line : fixture::Lines(SMALL_PACK)) {
     std::string lower = line;
     if (line.rfind("note", 0) != 0) {
@@ -469,8 +497,81 @@ TEST(RoomPackReader, ReadsTheWritersTextAndItsLooserForms) {
       }
     }
     loose += lower + "\r\n# a comment\r\n\r\n";
+    commented += (line == "room 5" ? "room $5" : line) + " \t# r\xC3\xA9sum\xC3\xA9 #2\n";
   }
-  EXPECT_EQ(FormatRoomPack(ReadText(loose)), SMALL_PACK);
+  const std::string written = FormatRoomPack(pack);
+  EXPECT_EQ(FormatRoomPack(ReadText(loose)), written);
+  EXPECT_EQ(FormatRoomPack(ReadText(commented)), written);
+  EXPECT_EQ(FormatRoomPack(ReadText(WithLine(4, "room 0x05"))), written);
+  EXPECT_TRUE(IsRoomPack(fixture::TextBytes(commented)));
+
+  // Notes in any UTF-8; the writer's comments are information only.
+  const std::string utf8 = WithLine(5, "note caf\xC3\xA9 \xE2\x9C\x93, \xF0\x9F\x8F\xB0");
+  EXPECT_EQ(ReadText(utf8).roomNotes[5], "caf\xC3\xA9 \xE2\x9C\x93, \xF0\x9F\x8F\xB0\n");
+  EXPECT_EQ(WithoutComments(FormatRoomPack(ReadText(utf8))), utf8);
+  EXPECT_EQ(WithoutComments(written), SMALL_PACK);
+}
+
+// The comments the writer puts behind entries, against the bits the game's
+// code takes them from.
+TEST(RoomPackWriter, CommentsDecodeEachEntryAsTheGameReadsIt) {
+  std::string text = WithLine(6, "header 21 02 05 0E 01 02 03 E4 03 18 20 21 22 23");
+  text = WithLineOf(text, 9, "object 2C 1E 21\nobject FD 4A 85\nobject 0B 07 FA");
+  text = Replaced(text, "door 10 00\n", "door 61 30\n");
+  text = Replaced(text, "sprite 05 0A 1F\n",
+                  "sprite 0A 08 41\nsprite 95 E3 0A\nsprite FE 00 E4\nsprite 65 A3 12\n");
+  text = Replaced(text, "item 10 20 30\n", "item 60 26 0B\nitem CC 13 08\n");
+  text = Replaced(text, "chest 80 12\n", "chest 80 12\nchest 00 05\n");
+  text = Replaced(text, "torch 78 56\n", "torch 78 A6\n");
+  const std::string written = FormatRoomPack(ReadText(text));
+  const char* const lines[] = {
+      "room 5  # $05",
+      "header 21 02 05 0E 01 02 03 E4 03 18 20 21 22 23  # bg2 1, collision 0, dark 1, palette "
+      "$02, blockset $05, spriteset $0E, effect $01, tags $02 $03, warp $18 (plane 0), stairs $20 "
+      "$21 $22 $23 (planes 1 2 3 3)",
+      "floor 21 0C  # lower floor $2, upper floor $1, layout $03, quadrant bits 0",
+      "object 2C 1E 21  # subtype 1 object $21 at (88, 56), size 2",
+      "object FD 4A 85  # subtype 2 object $05 at (160, 336)",
+      "object 0B 07 FA  # subtype 3 object $2F at (16, 8)",
+      "end  # end of layer 2 (lower layer)",
+      "doors  # the door list of layer 3",
+      "door 61 30  # south door at position 6, type $30",
+      "raw FF  # the 0xFF read behind layer 3",
+      "sort 00  # the sprites share their OAM slots",
+      "sprite 0A 08 41  # sprite $41 at (128, 160), upper layer, aux 0",
+      "sprite 95 E3 0A  # overlord $0A at (48, 336), lower layer",
+      "sprite FE 00 E4  # small key for the sprite before",
+      "sprite 65 A3 12  # sprite $12 at (48, 80), upper layer, aux 29",
+      "item 60 26 0B  # item $0B at (384, 96), lower layer",
+      "item CC 13 08  # item $08 (key) at (304, 312), upper layer",
+      "chest 80 12  # big chest, item $12",
+      "chest 00 05  # chest, item $05",
+      "block 34 12  # block at (208, 288), upper layer",
+      "torch 78 A6  # torch at (480, 96), lower layer, lit",
+      "pit 01  # its pits do damage",
+      "message 34 12  # message $1234",
+  };
+  for (const char* line : lines) {
+    EXPECT_TRUE(fixture::HasLine(written, line)) << line << "\n" << written;
+  }
+}
+
+// A pack of all 320 rooms of a ROM in the game's layout reads like a listing:
+// every line of the rooms' data has its comment.
+TEST(RoomPackWriter, EveryEntryOfAWholeRomHasItsComment) {
+  const std::string text = PackText(SampleSource(), "s.sfc");
+  int entries = 0;
+  for (const std::string& line : fixture::Lines(text)) {
+    const std::string keyword = line.substr(0, line.find(' '));
+    const bool bare = line.empty() || line.rfind("roomxfer room pack", 0) == 0 ||
+                      keyword == "note" || ListNamed(keyword).has_value();
+    if (!bare) {
+      ++entries;
+      const std::size_t comment = line.find("  # ");
+      EXPECT_TRUE(comment != std::string::npos && comment + 4 < line.size()) << line;
+    }
+  }
+  EXPECT_GT(entries, 320 * 8);
 }
 
 TEST(RoomPackReader, RefusesAnythingElseWithTheFileLineAndReason) {
@@ -509,7 +610,22 @@ TEST(RoomPackReader, RefusesAnythingElseWithTheFileLineAndReason) {
       {WithLine(8, "object 21 0C 01"),
        "line 8: the game's format splits the layers list otherwise: here it reads "
        "\"floor 21 0C\"."},
-      {WithLine(5, "note \xC3\xA9"), "line 5: the byte 0xC3 is not printable ASCII."},
+      {WithLine(5, "note \xC3"), "line 5: the byte 0xC3 is not UTF-8 text."},
+      {WithLine(5, "note \xED\xA0\x80"), "line 5: the byte 0xED is not UTF-8 text."},
+      {WithLine(5, "note a\x01"), "line 5: the byte 0x01 is a control character."},
+      {WithLine(5, "note \xC2\x85"), "line 5: the character U+0085 is a control character."},
+      {WithLine(20, ""), "line 17: the sprite list of room 5 has no end line."},
+      {WithLine(15, ""), "line 7: the layer data of room 5 has no end line for layer 3."},
+      {WithLine(23, ""), "line 21: the item list of room 5 has no end line."},
+      {WithLine(20, "end\nsprite 01 02 03"),
+       "line 21: the sprite list of room 5 has ended before this line."},
+      {WithLine(16, "raw FF\nraw FF"),
+       "line 17: the layer data of room 5 has ended before this line."},
+      {Replaced(SMALL_PACK, "door-list\ndoor 10 00\nend\nraw FF\n",
+                "door 10 00\nend\nraw FF\ndoor-list\n"),
+       "line 16: door-list stands after the last byte of the layer data of room 5, where no door "
+       "list can start."},
+      {WithLine(4, "room $140"), "line 4: a room line gives one room number from 0 to 319."},
       {WithLine(7, "layers 00"),
        "line 7: layers stands alone on its line; its entries follow on lines of their own."},
       {WithLine(10, "end FF FF"), "line 10: end lines hold no bytes."},
@@ -526,6 +642,39 @@ TEST(RoomPackReader, RefusesAnythingElseWithTheFileLineAndReason) {
   }
 }
 
+// A pack edited by hand: its notes survive an export onto it and --inspect
+// shows them; saved with a byte-order mark and a comment in front, it is
+// still a pack and leaves nothing but the output.
+TEST(RoomPackFiles, AnEditedPackKeepsItsNotesAndItsEditorsMarks) {
+  Workspace w;
+  w.Put("a.sfc", SampleSource());
+  ASSERT_EQ(w.Run({"--export", "p.pack", "a.sfc", "3-3-200-200"}).exitStatus, 0);
+  const ByteList exported = w.Get("p.pack");
+  std::string text(exported.begin(), exported.end());
+  text = Replaced(text, "roomxfer room pack 1\n", "roomxfer room pack 1\nnote the pack's own\n");
+  text = Replaced(text, "room 3  # $03\n", "room 3  # $03\nnote room three\nnote\n");
+  w.Put("p.pack", fixture::TextBytes(text));
+  ASSERT_EQ(w.Run({"--export", "p.pack", "a.sfc", "3-3-7-7"}).output,
+            "Wrote 2 rooms into p.pack.\n");
+  const RoomPack pack = ReadRoomPack(w.Get("p.pack"), "p.pack");
+  EXPECT_EQ(pack.note, "the pack's own\n");
+  EXPECT_EQ(pack.roomNotes[3], "room three\n\n");
+  EXPECT_EQ(HeldRooms(pack), (std::vector<int>{3, 7}));
+  const std::vector<std::string> shown = fixture::Lines(w.Run({"--inspect", "p.pack"}).output);
+  ASSERT_EQ(shown.size(), 7u);
+  EXPECT_EQ(shown[0], "note: the pack's own");
+  EXPECT_EQ(shown[3], "           note: room three");
+  EXPECT_EQ(shown[4], "           note: ");
+  EXPECT_EQ(shown[5].substr(0, 9), "0x007   7");
+
+  w.Put("bom.pack", fixture::TextBytes("\xEF\xBB\xBF# saved by an editor\n\n" + text));
+  w.Put("c.sfc", fixture::BuildRom(fixture::RandomRooms(2)));
+  std::set<std::string> expected = w.Entries();
+  expected.insert("_c.sfc");
+  EXPECT_EQ(w.Run({"bom.pack", "c.sfc", "3-3"}).exitStatus, 0);
+  EXPECT_EQ(w.Entries(), expected);
+}
+
 // The command line's refusals of a pack, each one line: nothing is written.
 TEST(RoomPackFiles, RefusalsOfTheCommandLine) {
   Workspace w;
@@ -533,6 +682,8 @@ TEST(RoomPackFiles, RefusalsOfTheCommandLine) {
   w.Put("b.smc", SampleDestination());
   w.Put("p.pack", fixture::TextBytes(SMALL_PACK));
   w.Put("bad.pack", fixture::TextBytes(WithLine(9, "object 01 02")));
+  w.Put("noend.pack", fixture::TextBytes(WithLine(20, "")));
+  w.Put("notes.txt", fixture::TextBytes("my notes\n"));
   struct Case {
     std::vector<std::string> arguments;
     int exitStatus;
@@ -540,6 +691,19 @@ TEST(RoomPackFiles, RefusalsOfTheCommandLine) {
   };
   const std::vector<Case> cases = {
       {{"p.pack", "b.smc", "6-6"}, 1, "p.pack: the room pack holds no room 6.\n"},
+      {{"noend.pack", "b.smc"},
+       1,
+       "noend.pack: line 17: the sprite list of room 5 has no end line.\n"},
+      {{"--inspect", "p.pack", "--rooms", "5:6"}, 1, "p.pack: the room pack holds no room 6.\n"},
+      {{"--export", "b.smc", "a.sfc", "18-18"},
+       1,
+       "Refusing to write b.smc (the room pack): the file exists and is not a room pack.\n"},
+      {{"--export", "notes.txt", "p.pack"},
+       1,
+       "Refusing to write notes.txt (the room pack): the file exists and is not a room pack.\n"},
+      {{"--export", "bad.pack", "a.sfc", "1-1"},
+       1,
+       "bad.pack: line 9: object lines hold 3 bytes; this one holds 2.\n"},
       {{"a.sfc", "p.pack"}, 1, "p.pack is a room pack: it can be a source, not a destination.\n"},
       {{"p.pack"}, 1, "p.pack is a room pack: name the destination ROM to apply it to.\n"},
       {{"bad.pack", "b.smc"},
@@ -584,12 +748,21 @@ TEST(RoomPackFiles, RefusalsOfTheCommandLine) {
       {{"--export"}, 2, "Option --export needs a value: --export PACK.\n"},
   };
   const std::set<std::string> before = w.Entries();
+  const auto contents = [&] {
+    std::vector<ByteList> all;
+    for (const std::string& name : before) {
+      all.push_back(w.Get(name));
+    }
+    return all;
+  };
+  const std::vector<ByteList> contentsBefore = contents();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments.front() + " " + c.arguments.back());
     const fixture::RunResult result = w.Run(c.arguments);
     EXPECT_EQ(result.exitStatus, c.exitStatus);
     EXPECT_EQ(result.output, c.output);
     EXPECT_EQ(w.Entries(), before);
+    EXPECT_TRUE(contents() == contentsBefore);
   }
 }
 

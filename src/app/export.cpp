@@ -9,10 +9,10 @@
 #include "app/pack_source.h"
 #include "app/room_lists.h"
 #include "app/rooms_option.h"
+#include "packs/pack_writer.h"
 #include "rom/failure.h"
 #include "rom/format.h"
 #include "rom/rom_file.h"
-#include "rooms/pack_writer.h"
 
 namespace {
 
@@ -47,6 +47,38 @@ RoomPack ReadSource(InputFile& source) {
   return pack;
 }
 
+[[noreturn]] void RefuseToReplace(const std::string& name, const char* reason) {
+  StopRun(Format("Refusing to write %s (the room pack): the file exists and %s.\n", name.c_str(),
+                 reason));
+}
+
+// The pack that PACK holds already, which the export replaces; nothing when
+// there is none. A file there that is not a room pack is never replaced.
+std::optional<RoomPack> ReadEarlierPack(const std::string& name) {
+  switch (KindOfFile(name)) {
+    case FileKind::Missing:
+    case FileKind::Directory:  // not replaced either: creating the pack fails
+      return std::nullopt;
+    case FileKind::Other:
+      RefuseToReplace(name, "is not a room pack");
+    case FileKind::Regular:
+      break;
+  }
+  const InputFile earlier = LoadInputFile(name);
+  if (!earlier.canOpen) {
+    RefuseToReplace(name, "cannot be read");
+  }
+  if (!earlier.pack) {
+    RefuseToReplace(name, "is not a room pack");
+  }
+  return ReadPackFile(earlier);
+}
+
+// The earlier pack's note where it has one, otherwise the source's.
+const NoteLines& KeptNote(const NoteLines* earlier, const NoteLines& source) {
+  return earlier != nullptr && !earlier->empty() ? *earlier : source;
+}
+
 void WritePack(const std::string& name, const RoomPack& pack) {
   RomImage text;
   text.name = name;
@@ -77,6 +109,7 @@ void RunExport(const CommandLine& line) {
                    packName.c_str(), source.pack ? "source pack" : "source ROM",
                    source.name.c_str()));
   }
+  const std::optional<RoomPack> earlier = ReadEarlierPack(packName);
   const RoomPack sourcePack = ReadSource(source);
   if (!listGiven) {
     FillHeldRoomLists(sourcePack, sourceRooms, packRooms);
@@ -84,11 +117,17 @@ void RunExport(const CommandLine& line) {
     RefuseRoomsNotHeld(sourcePack, source.name, sourceRooms);
   }
 
+  // The notes written into the pack before are kept: its own, and those of
+  // the rooms exported into it again.
   RoomPack pack;
-  pack.note = sourcePack.note;
+  pack.note = KeptNote(earlier ? &earlier->note : nullptr, sourcePack.note);
   for (std::size_t pair = 0; pair < sourceRooms.size(); ++pair) {
     const auto from = static_cast<std::size_t>(sourceRooms[pair]);
-    PackRoom(pack, packRooms[pair], sourcePack.rooms[from], sourcePack.roomNotes.at(from));
+    const auto to = static_cast<std::size_t>(packRooms[pair]);
+    const bool heldBefore = earlier && earlier->held.at(to);
+    PackRoom(
+        pack, packRooms[pair], sourcePack.rooms[from],
+        KeptNote(heldBefore ? &earlier->roomNotes.at(to) : nullptr, sourcePack.roomNotes.at(from)));
   }
   WritePack(packName, pack);
   const std::size_t count = HeldRooms(pack).size();

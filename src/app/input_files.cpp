@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "app/job/output_layout.h"
+#include "packs/pack_reader.h"
 #include "rom/failure.h"
 #include "rom/file_names.h"
 #include "rom/format.h"
 #include "rom/rom_file.h"
-#include "rooms/pack_reader.h"
 
 namespace {
 

@@ -16,7 +16,7 @@ struct InputFile {
 };
 
 // Reads the file when it can be opened and is not too large to be the game;
-// a room pack is told by its first line.
+// a room pack is told by its first line that is not blank or a comment.
 InputFile LoadInputFile(const std::string& name);
 
 // Stops the run when the file is too large to be read.

@@ -4,9 +4,23 @@
 
 #include "rom/format.h"
 
+namespace {
+
+void AppendNote(const std::string& indent, const NoteLines& note, std::string& text) {
+  ForEachNoteLine(note, [&](std::string_view line) {
+    text += indent + "note: ";
+    text += line;
+    text += '\n';
+  });
+}
+
+}  // namespace
+
 std::string InspectPack(const RoomPack& pack, const RoomList* rooms) {
-  std::string text = Format("%-9s  %6s  %6s  %6s  %6s %6s %7s  %-3s  %s\n", "Room", "Layer",
-                            "Sprite", "Items", "Chests", "Blocks", "Torches", "Pit", "Message");
+  std::string text;
+  AppendNote("", pack.note, text);
+  text += Format("%-9s  %6s  %6s  %6s  %6s %6s %7s  %-3s  %s\n", "Room", "Layer", "Sprite", "Items",
+                 "Chests", "Blocks", "Torches", "Pit", "Message");
   const std::vector<int> held = HeldRooms(pack);
   for (const int room : held) {
     if (rooms != nullptr && std::find(rooms->begin(), rooms->end(), room) == rooms->end()) {
@@ -17,6 +31,7 @@ std::string InspectPack(const RoomPack& pack, const RoomList* rooms) {
                    data.layerData.size(), data.spriteData.size(), data.itemData.size(),
                    data.chests.size() / 2, data.pushableBlocks.size(), data.torches.size(),
                    data.hasPit != 0 ? "yes" : "no", data.message);
+    AppendNote("           ", pack.roomNotes.at(static_cast<std::size_t>(room)), text);
   }
   text += Format("%zu room%s in the pack\n", held.size(), held.size() == 1 ? "" : "s");
   return text;

@@ -1,12 +1,13 @@
 // --inspect PACK: the rooms of a room pack, with what a room has on its own:
 // its number, the sizes in bytes of its layer data, sprite list and item
 // list, its counts of chests, pushable blocks and torch words, its pit flag
-// and message word. A pack has no offsets, shared data or ROM limits.
+// and message word, and under it the room's note; the pack's note comes
+// first. A pack has no offsets, shared data or ROM limits.
 #pragma once
 
 #include <string>
 
-#include "rooms/room_pack.h"
+#include "packs/room_pack.h"
 #include "rooms/transfer.h"
 
 // `rooms` selects the rooms shown (nullptr: every room the pack holds).

@@ -1,8 +1,8 @@
 #include "app/pack_source.h"
 
+#include "packs/pack_reader.h"
 #include "rom/failure.h"
 #include "rom/format.h"
-#include "rooms/pack_reader.h"
 
 RoomPack ReadPackFile(const InputFile& file) {
   if (!file.pack) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/input_files.h"
-#include "rooms/room_pack.h"
+#include "packs/room_pack.h"
 #include "rooms/transfer.h"
 
 // The pack of a file that LoadInputFile found to be one; a pack that does not

@@ -26,6 +26,7 @@
 #include "rom/file_names.h"
 #include "rom/format.h"
 #include "rom/rom_file.h"
+#include "tables/game_code.h"
 
 namespace {
 
@@ -91,7 +92,12 @@ bool CouldCreateFile(const std::string& name) {
   return !error && fs::is_directory(status) && (status.permissions() & anyWrite) != fs::perms::none;
 }
 
+// A file without the game's code, which the run is sure to refuse, gets no
+// copy: only a ROM of the game leaves one behind.
 void MakeHeaderlessCopy(const InputRom& rom, bool dryRun) {
+  if (rom.hasCopierHeader && !HoldsGameCode(rom.image)) {
+    return;
+  }
   if (!dryRun) {
     WriteHeaderlessCopy(rom);
   } else if (rom.hasCopierHeader && !CouldCreateFile(rom.copyName)) {
@@ -116,6 +122,8 @@ void OpenSource(const RunArguments& run, bool listGiven, InputFile& source,
                    source.name.c_str()));
   }
   pack = ReadPackFile(source);
+  source.pack->clear();  // the rooms read are all the run needs of the text
+  source.pack->shrink_to_fit();
   if (listGiven) {
     RefuseRoomsNotHeld(*pack, source.name, sourceRooms);
   } else {
@@ -273,6 +281,9 @@ void RunInspection(const CommandLine& line) {
   RefuseTooLarge(file);
   if (file.pack) {
     const RoomPack pack = ReadPackFile(file);
+    if (line.rooms) {
+      RefuseRoomsNotHeld(pack, file.name, selection);
+    }
     std::fputs(InspectPack(pack, line.rooms ? &selection : nullptr).c_str(), stdout);
     return;
   }

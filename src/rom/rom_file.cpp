@@ -167,6 +167,18 @@ std::optional<std::uintmax_t> RegularFileSize(const std::string& name) {
   return size;
 }
 
+FileKind KindOfFile(const std::string& name) {
+  std::error_code error;
+  const fs::file_status status = fs::status(FilePath(name), error);
+  if (status.type() == fs::file_type::not_found || status.type() == fs::file_type::none) {
+    return FileKind::Missing;
+  }
+  if (fs::is_regular_file(status)) {
+    return FileKind::Regular;
+  }
+  return fs::is_directory(status) ? FileKind::Directory : FileKind::Other;
+}
+
 bool IsSameFile(const std::string& first, const std::string& second) {
   std::error_code error;
   const fs::path firstName = FilePath(first);

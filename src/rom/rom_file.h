@@ -27,6 +27,11 @@ std::optional<ByteList> ReadWholeFile(const std::string& name, std::size_t capac
 // The size of an existing regular file, or nothing.
 std::optional<std::uintmax_t> RegularFileSize(const std::string& name);
 
+// What a name stands for on disk (through any links): nothing, a regular
+// file, a directory, or something else (a device, a pipe, a socket).
+enum class FileKind { Missing, Regular, Directory, Other };
+FileKind KindOfFile(const std::string& name);
+
 // True when both names reach the same file: by device and inode where the
 // files exist, otherwise by their resolved paths.
 bool IsSameFile(const std::string& first, const std::string& second);

@@ -122,19 +122,12 @@ void RequireInside(const RomImage& image, std::int64_t offset, std::int64_t coun
   }
 }
 
-std::int64_t FindEndPair(const RomImage& image, std::int64_t from, std::int64_t to) {
-  const std::uint8_t* const bytes = image.bytes.data();
-  for (std::int64_t at = from; at < to; ++at) {
-    const void* found = std::memchr(bytes + at, 0xFF, static_cast<std::size_t>(to - at));
-    if (found == nullptr) {
-      return to;
-    }
-    at = static_cast<const std::uint8_t*>(found) - bytes;
-    if (bytes[at + 1] == 0xFF) {
-      return at;
-    }
+std::span<const std::uint8_t> BytesFrom(const RomImage& image, std::int64_t offset,
+                                        std::int64_t count) {
+  if (offset < 0 || offset > ImageSize(image)) {
+    RequireInside(image, offset, count);
   }
-  return to;
+  return std::span<const std::uint8_t>(image.bytes).subspan(static_cast<std::size_t>(offset));
 }
 
 bool HoldsAt(const RomImage& image, std::int64_t offset, std::span<const std::uint8_t> bytes) {

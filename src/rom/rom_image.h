@@ -57,10 +57,10 @@ void SeekToEnd(RomImage& image);
 std::int64_t Tell(const RomImage& image);
 std::int64_t ImageSize(const RomImage& image);
 
-// The offset of the first FF FF pair that starts in [from, to), or `to` when
-// there is none. The caller makes sure that bytes `from` to `to` lie inside
-// the image.
-std::int64_t FindEndPair(const RomImage& image, std::int64_t from, std::int64_t to);
+// The image's bytes from `offset` to its end; an offset outside the image
+// stops the run as a read of `count` bytes there does.
+std::span<const std::uint8_t> BytesFrom(const RomImage& image, std::int64_t offset,
+                                        std::int64_t count);
 
 // Whether the image holds `bytes` at `offset`; false where they would lie outside it.
 bool HoldsAt(const RomImage& image, std::int64_t offset, std::span<const std::uint8_t> bytes);

@@ -9,7 +9,6 @@ namespace {
 
 constexpr std::uint16_t CHEST_FLAG_BIT = 0x8000;
 constexpr std::uint16_t CHEST_ROOM_BITS = 0x7FFF;
-constexpr std::uint8_t CHEST_FLAG = 0x80;
 
 // The table of entries for rooms 0 to 319 in ascending order; each chest is
 // written under the record's own room number.
@@ -60,7 +59,7 @@ void ReadRoomChests(RomImage& rom, RoomSet& rooms) {
       continue;
     }
     ByteList& chests = rooms[room].chests;
-    chests.push_back((roomWord & CHEST_FLAG_BIT) != 0 ? CHEST_FLAG : 0x00);
+    chests.push_back((roomWord & CHEST_FLAG_BIT) != 0 ? BIG_CHEST_FLAG : 0x00);
     chests.push_back(item);
   }
 }

@@ -22,6 +22,7 @@
 // game) and keeps every other block out of it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "rom/output_rom.h"
@@ -33,6 +34,9 @@ constexpr std::uint32_t CHEST_TABLE_FIELD = 0xEBFB;
 constexpr std::uint32_t CHEST_TABLE_COPY_FIELD = 0xEC10;
 constexpr std::uint32_t CHEST_ITEM_FIELD = 0xEC0A;
 constexpr std::uint32_t CHEST_ENTRY_SIZE = 3;
+// A chest in a room's `chests` list: the flag byte and the item byte.
+constexpr std::size_t ROOM_CHEST_SIZE = 2;
+constexpr std::uint8_t BIG_CHEST_FLAG = 0x80;
 
 void ReadRoomChests(RomImage& rom, RoomSet& rooms);
 void WriteRoomChests(OutputRom& out, const RoomSet& rooms);

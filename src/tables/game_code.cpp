@@ -1,5 +1,6 @@
 #include "tables/game_code.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -35,6 +36,15 @@ void CheckOpcode(RomImage& rom, std::size_t check) {
 }
 
 }  // namespace
+
+bool HoldsGameCode(const RomImage& rom) {
+  const bool opcodesHeld =
+      std::all_of(GAME_CODE_CHECKS.begin(), GAME_CODE_CHECKS.end(), [&](const OpcodeCheck& check) {
+        const std::array<std::uint8_t, 1> opcode = {check.opcode};
+        return HoldsAt(rom, check.offset, opcode);
+      });
+  return opcodesHeld && HoldsSpriteCode(rom);
+}
 
 void CheckGameCode(RomImage& rom) {
   for (std::size_t check = 0; check < GAME_CODE_CHECKS.size(); ++check) {

@@ -64,3 +64,6 @@ inline constexpr std::array<OpcodeCheck, 21> GAME_CODE_CHECKS = {{
 
 // Stops the run at the first byte that is not the game's.
 void CheckGameCode(RomImage& rom);
+
+// Whether CheckGameCode lets the image pass, without a word.
+bool HoldsGameCode(const RomImage& rom);

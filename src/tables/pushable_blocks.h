@@ -35,6 +35,8 @@ constexpr std::array<std::uint32_t, 4> PUSHABLE_BLOCK_WINDOW_FIELDS = {0x15AFA, 
                                                                        0x15B0F};
 constexpr std::uint32_t PUSHABLE_BLOCK_WINDOW_SIZE = 128;
 constexpr std::uint32_t PUSHABLE_BLOCK_ENTRY_SIZE = 4;
+// The block word of an entry, as a room's `pushableBlocks` keeps it.
+constexpr std::size_t PUSHABLE_BLOCK_WORD_SIZE = 2;
 constexpr std::uint32_t PUSHABLE_BLOCK_TABLE_LIMIT = 0x200;
 // The label in front of the table in the relocated area.
 constexpr char PUSHABLE_BLOCK_TABLE_LABEL[] = "Pushable Blocks";

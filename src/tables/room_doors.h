@@ -14,6 +14,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -21,6 +22,8 @@
 #include "rooms/room_data.h"
 
 constexpr std::uint32_t DOOR_TABLE_SIZE = 3 * ROOM_COUNT;
+// One door entry of a layer's door list.
+constexpr std::size_t DOOR_ENTRY_SIZE = 2;
 
 // One of the game's loads from the door table: the opcode's offset and what
 // its operand adds to the table address.

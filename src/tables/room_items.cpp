@@ -6,10 +6,9 @@
 #include "rom/failure.h"
 #include "rom/format.h"
 #include "rom/snes_address.h"
+#include "tables/list_ends.h"
 
 namespace {
-
-constexpr int ITEM_BYTE_BUDGET = 32768;
 
 constexpr BankedTableFields ITEM_TABLE_FIELDS = {ITEM_BANK_FIELD, "item bank", ITEM_TABLE_FIELD,
                                                  "item table address", "item pointer table"};
@@ -18,26 +17,18 @@ constexpr const char* ITEM_LABEL_FORMAT = "Items Room %d";
 
 std::span<const std::uint8_t> ItemBytes(const RoomData& room) { return room.itemData; }
 
-// Reads one room's item list from the position: the bytes passed over, up
-// to and with the first FF FF, looked for at every byte within the budget,
-// taken from the image in one piece at the end and appended to `itemData`.
+// Reads one room's item list from the position (list_ends.h says where it
+// ends), taken from the image in one piece and appended to `itemData`.
 void ScanItemList(RomImage& rom, ByteList& itemData) {
   const std::int64_t start = Tell(rom);
-  const std::int64_t pairsEnd = ImageSize(rom) - 1;  // where no pair can start
-  if (start < 0 || start >= pairsEnd) {
-    RequireInside(rom, start, 2);
+  const ListEnd end = ItemListEnd(BytesFrom(rom, start, 2));
+  if (end.ending == ListEnding::OutOfBytes) {
+    RequireInside(rom, start + static_cast<std::int64_t>(end.size),
+                  static_cast<std::int64_t>(end.needed));
   }
-  const std::int64_t budgetEnd = start + ITEM_BYTE_BUDGET;
-  const std::int64_t pair = FindEndPair(rom, start, std::min(budgetEnd, pairsEnd));
-  std::int64_t end = budgetEnd;
-  if (pair < budgetEnd) {
-    if (pair == pairsEnd) {
-      RequireInside(rom, pair, 2);
-    }
-    end = pair + 2;
-  }
-  Seek(rom, end);
-  AppendImageBytes(itemData, rom, start, end);
+  const std::int64_t stop = start + static_cast<std::int64_t>(end.size);
+  Seek(rom, stop);
+  AppendImageBytes(itemData, rom, start, stop);
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 //   0xE6C8  1 byte   bank of every item list
 //
 // Entry i of the table (2 bytes) is the low 16 bits of room i's list address.
-// A list is a run of bytes ended by FF FF, the pair looked for at every byte
-// position; a list without a pair within 32768 bytes keeps those bytes.
+// A list is a run of 3-byte item entries ended by FF FF; the readers look for
+// the pair at every byte position and end the list where list_ends.h says.
 //
 // The writer puts one block into the relocated area, inside one bank: per
 // room "Items Room %d" padded to 16 bytes, then the list padded to a multiple
@@ -15,6 +15,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -27,6 +28,7 @@
 constexpr std::uint32_t ITEM_TABLE_FIELD = 0xE6C2;
 constexpr std::uint32_t ITEM_BANK_FIELD = 0xE6C8;
 constexpr std::uint32_t ITEM_TABLE_SIZE = 2 * ROOM_COUNT;
+constexpr std::size_t ITEM_ENTRY_SIZE = 3;
 
 using ItemPointerTable = BankedPointerTable;
 

@@ -6,48 +6,25 @@
 
 #include "rom/block_output.h"
 #include "rom/snes_address.h"
+#include "tables/list_ends.h"
 #include "tables/room_doors.h"
 
 namespace {
 
-constexpr int LAYER_STEP_BUDGET = 32768;
-constexpr int LAYER_SECTIONS = 3;
-constexpr std::uint8_t TRAILING_BYTE = 0xFF;
 constexpr std::uint32_t LABEL_FIELD_SIZE = 16;
 
-// Reads one room's layer data from the position. The pair is looked for at
-// every byte; each byte passed over and each pair found takes one step from
-// the budget. The data are the bytes passed over, taken from the image in
-// one piece at the end and appended to `layerData`.
+// Reads one room's layer data from the position (list_ends.h says where they
+// end), taken from the image in one piece and appended to `layerData`.
 void ScanLayerData(RomImage& rom, ByteList& layerData) {
   const std::int64_t start = Tell(rom);
-  const std::int64_t pairsEnd = ImageSize(rom) - 1;  // where no pair can start
-  std::int64_t position = start;
-  std::int64_t budget = LAYER_STEP_BUDGET;
-  for (int sections = 0; sections < LAYER_SECTIONS && budget > 0;) {
-    if (position < 0 || position >= pairsEnd) {
-      RequireInside(rom, position, 2);
-    }
-    const std::int64_t budgetEnd = position + budget;
-    const std::int64_t pair = FindEndPair(rom, position, std::min(budgetEnd, pairsEnd));
-    if (pair == budgetEnd) {
-      position = budgetEnd;
-      break;
-    }
-    if (pair == pairsEnd) {
-      RequireInside(rom, pair, 2);
-    }
-    budget -= pair - position + 1;
-    position = pair + 2;
-    ++sections;
-    // The optional 0xFF behind the last section; at the end of the file it is absent.
-    if (sections == LAYER_SECTIONS && position < ImageSize(rom) &&
-        rom.bytes[static_cast<std::size_t>(position)] == TRAILING_BYTE) {
-      ++position;
-    }
+  const ListEnd end = LayerDataEnd(BytesFrom(rom, start, 2));
+  if (end.ending == ListEnding::OutOfBytes) {
+    RequireInside(rom, start + static_cast<std::int64_t>(end.size),
+                  static_cast<std::int64_t>(end.needed));
   }
-  Seek(rom, position);
-  AppendImageBytes(layerData, rom, start, position);
+  const std::int64_t stop = start + static_cast<std::int64_t>(end.size);
+  Seek(rom, stop);
+  AppendImageBytes(layerData, rom, start, stop);
 }
 
 // Label field and data together; the data of a sound ROM are far shorter.

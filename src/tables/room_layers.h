@@ -3,12 +3,12 @@
 //
 //   0x874C  3 bytes  SNES address of the pointer table
 //
-// Entry i of the table (3 bytes) is the SNES address of room i's layer data.
-// The data are three sections, each ended by the two bytes FF FF; when the
-// byte after the third FF FF is 0xFF too, it belongs to the room. The pair is
-// looked for at every byte position, and a pair once found is consumed whole.
-// A room whose data show no third pair within 32768 steps (a step is one data
-// byte or one of the first two pairs) keeps what was read.
+// Entry i of the table (3 bytes) is the SNES address of room i's layer data:
+// the two floor bytes, then three sections of 3-byte objects, each ended by
+// the two bytes FF FF; in a section, F0 FF in an object's place starts its
+// door list of 2-byte door entries, which the FF FF ends. When the byte after
+// the third FF FF is 0xFF too, it belongs to the room. The readers look for
+// the pairs at every byte position and end the data where list_ends.h says.
 //
 // The writer puts one block per room into the relocated area: "Layer Room %d"
 // at a multiple of 16 (only its characters are written), the layer data at
@@ -19,6 +19,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "rom/output_rom.h"
@@ -27,6 +28,10 @@
 
 constexpr std::uint32_t LAYER_TABLE_FIELD = 0x874C;
 constexpr std::uint32_t LAYER_TABLE_SIZE = 3 * ROOM_COUNT;
+constexpr std::size_t LAYER_FLOOR_SIZE = 2;
+constexpr std::size_t LAYER_OBJECT_SIZE = 3;
+// F0 FF in an object's place: the section's door list follows.
+constexpr std::uint8_t DOOR_LIST_START_BYTE = 0xF0;
 
 struct LayerPointerTable {
   std::uint32_t tableAddress = 0;

@@ -1,13 +1,13 @@
 #include "tables/room_sprites.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "rom/block_output.h"
 #include "rom/failure.h"
 #include "rom/format.h"
 #include "rom/snes_address.h"
+#include "tables/list_ends.h"
 
 namespace {
 
@@ -114,6 +114,14 @@ void PointDeathCheckAtMasks(RomImage& out, std::int64_t masks) {
              rom.name.c_str(), static_cast<long long>(offset), found, expected));
 }
 
+// Whether `found` may stand at `index` of the loader: the template's byte,
+// or any at the places the writer patches.
+bool IsLoaderByte(std::size_t index, std::uint8_t found) {
+  const bool patched = index == SPRITE_LOADER_BANK_BYTE || index == SPRITE_LOADER_TABLE_BYTE ||
+                       index == SPRITE_LOADER_TABLE_BYTE + 1;
+  return patched || found == SPRITE_LOADER_TEMPLATE.at(index);
+}
+
 void CheckLoader(RomImage& rom) {
   const std::int64_t loader = LoaderOffset(rom);
   SetReading(rom, "sprite pointer loader");
@@ -121,10 +129,8 @@ void CheckLoader(RomImage& rom) {
   Seek(rom, loader);
   for (std::size_t index = 0; index < SPRITE_LOADER_SIZE; ++index) {
     const std::uint8_t found = ReadByte(rom);
-    const bool patched = index == SPRITE_LOADER_BANK_BYTE || index == SPRITE_LOADER_TABLE_BYTE ||
-                         index == SPRITE_LOADER_TABLE_BYTE + 1;
     const std::uint8_t expected = SPRITE_LOADER_TEMPLATE.at(index);
-    if (!patched && found != expected) {
+    if (!IsLoaderByte(index, found)) {
       StopRun(
           Format("%s: unsupported ROM: the sprite table loader called at offset 0x%X holds "
                  "0x%02X at offset 0x%llX where the loader has 0x%02X.\n",
@@ -134,24 +140,14 @@ void CheckLoader(RomImage& rom) {
   }
 }
 
-// One past the list's 0xFF end byte, or past its 32768th byte when it has none.
-std::int64_t SpriteListEnd(const RomImage& rom, std::int64_t start) {
-  const std::int64_t size = ImageSize(rom);
-  if (start < 0 || start >= size) {
-    RequireInside(rom, start, 1);
+// One past the list's last byte (list_ends.h says where it ends).
+std::int64_t SpriteListStop(const RomImage& rom, std::int64_t start) {
+  const ListEnd end = SpriteListEnd(BytesFrom(rom, start, 1));
+  if (end.ending == ListEnding::OutOfBytes) {
+    RequireInside(rom, start + static_cast<std::int64_t>(end.size),
+                  static_cast<std::int64_t>(end.needed));
   }
-  const std::int64_t limitEnd = start + static_cast<std::int64_t>(SPRITE_LIST_LIMIT);
-  const std::int64_t searchEnd = std::min(limitEnd, size);
-  const std::uint8_t* const bytes = rom.bytes.data();
-  const void* endByte =
-      std::memchr(bytes + start, SPRITE_LIST_END, static_cast<std::size_t>(searchEnd - start));
-  if (endByte != nullptr) {
-    return static_cast<const std::uint8_t*>(endByte) - bytes + 1;
-  }
-  if (searchEnd < limitEnd) {
-    RequireInside(rom, searchEnd, 1);
-  }
-  return limitEnd;
+  return start + static_cast<std::int64_t>(end.size);
 }
 
 }  // namespace
@@ -171,7 +167,7 @@ void ReadRoomSprites(RomImage& rom, RoomSet& rooms, const SpritePointerTable& ta
   for (int room = 0; room < ROOM_COUNT; ++room) {
     SetReading(rom, "sprite list of room", room);
     const std::int64_t start = OffsetOf(bank + table.entries.at(room));
-    const std::int64_t end = SpriteListEnd(rom, start);
+    const std::int64_t end = SpriteListStop(rom, start);
     Seek(rom, end);
     AppendImageBytes(rooms[room].spriteData, rom, start, end);
   }
@@ -229,6 +225,31 @@ void CheckSpriteCode(RomImage& rom) {
   if (second != LDA_ABSOLUTE_Y_OPCODE) {
     RefuseSpriteCode(rom, SPRITE_CODE_FIELD + 1, second, "the game has 0xB9");
   }
+}
+
+bool HoldsSpriteCode(const RomImage& rom) {
+  const std::int64_t size = ImageSize(rom);
+  if (static_cast<std::int64_t>(SPRITE_CODE_FIELD) + 4 > size) {
+    // Room for the game's two opcodes only, not for a loader call.
+    return static_cast<std::int64_t>(SPRITE_CODE_FIELD) + 2 <= size &&
+           rom.bytes[SPRITE_CODE_FIELD] == TAY_OPCODE &&
+           rom.bytes[SPRITE_CODE_FIELD + 1] == LDA_ABSOLUTE_Y_OPCODE;
+  }
+  const std::uint8_t* const code = rom.bytes.data() + SPRITE_CODE_FIELD;
+  if (code[0] != JSL_OPCODE) {
+    return code[0] == TAY_OPCODE && code[1] == LDA_ABSOLUTE_Y_OPCODE;
+  }
+  const std::int64_t loader =
+      OffsetOf(static_cast<std::uint32_t>(code[1] | code[2] << 8 | code[3] << 16));
+  if (loader < 0 || loader > size - static_cast<std::int64_t>(SPRITE_LOADER_SIZE)) {
+    return false;
+  }
+  for (std::size_t index = 0; index < SPRITE_LOADER_SIZE; ++index) {
+    if (!IsLoaderByte(index, rom.bytes[static_cast<std::size_t>(loader) + index])) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // The editable layout: the game's lookup at 0x4C296 stays, so the table and

@@ -13,8 +13,9 @@
 //   loader + 14       2 bytes  low 16 bits of the table's address
 //
 // Entry i of the table is the low 16 bits of room i's list address. A list
-// is a run of bytes ended by 0xFF (kept as the list's last byte); the bytes
-// before it are not interpreted.
+// is the sort byte, then 3-byte sprite entries, then the end byte 0xFF (kept
+// as the list's last byte); the readers do not interpret the bytes before it
+// and end the list where list_ends.h says.
 //
 // The writer puts one block into the relocated area, inside one bank below
 // 0x200000 (the game's sprite code reaches work RAM through the data bank,
@@ -53,8 +54,9 @@ constexpr std::uint8_t TAY_OPCODE = 0xA8;
 constexpr std::uint8_t LDA_ABSOLUTE_Y_OPCODE = 0xB9;
 constexpr std::uint8_t JSL_OPCODE = 0x22;
 
-constexpr std::uint8_t SPRITE_LIST_END = 0xFF;
-constexpr std::size_t SPRITE_LIST_LIMIT = 0x8000;
+// The sort byte in front of the entries, and the size of one sprite entry.
+constexpr std::size_t SPRITE_SORT_SIZE = 1;
+constexpr std::size_t SPRITE_ENTRY_SIZE = 3;
 constexpr std::uint32_t SPRITE_TABLE_SIZE = 2 * ROOM_COUNT;
 
 constexpr std::size_t SPRITE_LOADER_SIZE = 17;
@@ -106,3 +108,5 @@ std::int64_t SpriteListRoom(std::int64_t from);
 // The last of the checks that the ROM holds the game's code: the sprite
 // lookup at 0x4C296, in the game's own form or as this tool's loader call.
 void CheckSpriteCode(RomImage& rom);
+// Whether CheckSpriteCode lets the image pass.
+bool HoldsSpriteCode(const RomImage& rom);

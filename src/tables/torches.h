@@ -23,6 +23,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -35,6 +36,7 @@ constexpr std::array<std::uint32_t, 3> TORCH_WINDOW_FIELDS = {0x15B16, 0x15B1D, 
 constexpr std::uint32_t TORCH_WINDOW_SIZE = 128;
 constexpr std::uint32_t TORCH_TABLE_LIMIT = 384;
 constexpr std::uint16_t TORCH_END_WORD = 0xFFFF;
+constexpr std::size_t TORCH_WORD_SIZE = 2;
 // The game's own place of the table, SNES $04:F36A, behind its three windows,
 // and the space it has there: where the dungeon editors read and write it.
 constexpr std::uint32_t GAME_TORCH_TABLE = 0x2736A;

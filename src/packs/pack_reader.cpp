@@ -1,4 +1,4 @@
-#include "rooms/pack_reader.h"
+#include "packs/pack_reader.h"
 
 #include <algorithm>
 #include <optional>
@@ -6,9 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "packs/pack_lines.h"
+#include "packs/pack_text.h"
 #include "rom/failure.h"
 #include "rom/format.h"
-#include "rooms/pack_lines.h"
+#include "rooms/room_number.h"
+#include "tables/chests.h"
 
 namespace {
 
@@ -19,24 +22,19 @@ constexpr std::string_view KIND_KEYWORDS[KIND_COUNT] = {
 constexpr PackList KIND_LISTS[] = {PackList::Layers, PackList::Sprites, PackList::Items,
                                    PackList::Chests, PackList::Blocks,  PackList::Torches};
 
-constexpr std::uint8_t CHEST_FLAG = 0x80;
-
-// A line of the file: its first word, and the text after that word.
-struct TextLine {
-  int number = 0;
-  std::string_view text;
-  std::string_view keyword;
-  std::string_view rest;
-};
-
-// The list being read: its lines and the line each came from. The storage
-// stays from one list to the next.
+// The list being read. The entries of the chests, blocks and torches go
+// straight into the room; the layer data, sprite list and item list are held
+// here with their lines until the list is checked. The storage stays from one
+// list to the next.
 struct OpenList {
   bool open = false;
   PackList list = PackList::Layers;
   int line = 0;
+  ByteList bytes;
   std::vector<PackLine> lines;
   std::vector<int> lineNumbers;
+  std::optional<std::uint32_t> doorOffset;  // where the first door-list line stands
+  int doorListLine = 0;
 };
 
 struct PackReading {
@@ -54,89 +52,11 @@ struct PackReading {
   StopRun(Format("%s: line %d: %s.\n", reading.name.c_str(), line, what.c_str()));
 }
 
+RoomData& CurrentRoom(PackReading& reading) {
+  return reading.pack.rooms[static_cast<std::size_t>(reading.room)];
+}
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// The first word of `text`, which then holds what follows it; empty when no
-// word is left.
-std::string_view NextWord(std::string_view& text) {
-  std::size_t start = 0;
-  while (start < text.size() && IsBlank(text[start])) {
-    ++start;
-  }
-  std::size_t end = start;
-  while (end < text.size() && !IsBlank(text[end])) {
-    ++end;
-  }
-  const std::string_view word = text.substr(start, end - start);
-  text.remove_prefix(end);
-  return word;
-}
-
-bool HasWord(std::string_view text) { return !NextWord(text).empty(); }
-
-std::vector<std::string_view> Words(std::string_view text) {
-  std::vector<std::string_view> words;
-  for (std::string_view word = NextWord(text); !word.empty(); word = NextWord(text)) {
-    words.push_back(word);
-  }
-  return words;
-}
-
-// The file's lines, without their line ends (LF or CRLF).
-std::vector<TextLine> SplitLines(const PackReading& reading, const ByteList& file) {
-  const std::string_view text(reinterpret_cast<const char*>(file.data()), file.size());
-  std::vector<TextLine> lines;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = std::min(text.find('\n', at), text.size());
-    const std::size_t next = end + 1;
-    if (end > at && text[end - 1] == '\r') {
-      --end;
-    }
-    TextLine line;
-    line.number = static_cast<int>(lines.size()) + 1;
-    line.text = text.substr(at, end - at);
-    for (const char c : line.text) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (byte != '\t' && (byte < 0x20 || byte > 0x7E)) {
-        Refuse(reading, line.number, Format("the byte 0x%02X is not printable ASCII", byte));
-      }
-    }
-    line.rest = line.text;
-    line.keyword = NextWord(line.rest);
-    lines.push_back(line);
-    at = next;
-  }
-  return lines;
-}
-
-// The value of each character as a hex digit; -1: not a hex digit.
-constexpr std::array<std::int8_t, 256> HexValues() {
-  std::array<std::int8_t, 256> values{};
-  values.fill(-1);
-  for (int digit = 0; digit < 10; ++digit) {
-    values.at(static_cast<std::size_t>('0' + digit)) = static_cast<std::int8_t>(digit);
-  }
-  for (int digit = 0; digit < 6; ++digit) {
-    values.at(static_cast<std::size_t>('a' + digit)) = static_cast<std::int8_t>(10 + digit);
-    values.at(static_cast<std::size_t>('A' + digit)) = static_cast<std::int8_t>(10 + digit);
-  }
-  return values;
-}
-constexpr std::array<std::int8_t, 256> HEX_VALUES = HexValues();
-
-// The byte the two hex digits of `word` give.
-std::optional<std::uint8_t> HexByte(std::string_view word) {
-  if (word.size() != 2) {
-    return std::nullopt;
-  }
-  const int high = HEX_VALUES.at(static_cast<unsigned char>(word[0]));
-  const int low = HEX_VALUES.at(static_cast<unsigned char>(word[1]));
-  if (high < 0 || low < 0) {
-    return std::nullopt;
-  }
-  return static_cast<std::uint8_t>(high << 4 | low);
-}
 
 // The end of the word that starts at `start`.
 std::size_t WordEnd(std::string_view text, std::size_t start) {
@@ -196,34 +116,6 @@ bool IsLineKeyword(std::string_view keyword) {
                      [&](PackList list) { return FindLineRule(list, keyword) != nullptr; });
 }
 
-std::vector<std::uint16_t> Words16(const ByteList& bytes) {
-  std::vector<std::uint16_t> words;
-  words.reserve(bytes.size() / 2);
-  for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
-    words.push_back(static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8));
-  }
-  return words;
-}
-
-// The bytes of a list's lines, and where its door-list line stands in them.
-ByteList JoinLines(const OpenList& list, std::optional<std::uint32_t>& doorOffset) {
-  std::size_t size = 0;
-  for (const PackLine& line : list.lines) {
-    size += line.bytes.count;
-  }
-  ByteList bytes;
-  bytes.reserve(size);
-  doorOffset.reset();
-  for (const PackLine& line : list.lines) {
-    if (line.keyword == DOOR_LIST_KEYWORD && !doorOffset) {
-      doorOffset = static_cast<std::uint32_t>(bytes.size());
-    }
-    const std::span<const std::uint8_t> lineBytes = LineByteSpan(line.bytes);
-    bytes.insert(bytes.end(), lineBytes.begin(), lineBytes.end());
-  }
-  return bytes;
-}
-
 std::vector<PackLine> SplitOf(PackList list, const ByteList& bytes,
                               std::optional<std::uint32_t> doorOffset) {
   switch (list) {
@@ -231,70 +123,93 @@ std::vector<PackLine> SplitOf(PackList list, const ByteList& bytes,
       return SplitLayerData(bytes, doorOffset);
     case PackList::Sprites:
       return SplitSpriteList(bytes);
-    case PackList::Items:
-      return SplitItemList(bytes);
     default:
-      return SplitEntries(bytes, list);
+      return SplitItemList(bytes);
   }
 }
 
-// Refuses a list whose lines are not the split the writer makes of their bytes.
-void CheckSplit(const PackReading& reading, const OpenList& list, const ByteList& bytes,
-                std::optional<std::uint32_t> doorOffset) {
-  const std::vector<PackLine> split = SplitOf(list.list, bytes, doorOffset);
-  const std::string_view listName = ListKeyword(list.list);
+// "the sprite list of room 18": the list, for the messages about its end.
+std::string ListOfRoom(const PackReading& reading, ListKind kind) {
+  const char* list = kind == ListKind::LayerData    ? "layer data"
+                     : kind == ListKind::SpriteList ? "sprite list"
+                                                    : "item list";
+  return Format("the %s of room %d", list, reading.room);
+}
+
+// Refuses a list whose lines are not the split the writer makes of their
+// bytes, or that go on past the list's `end`.
+void CheckSplit(const PackReading& reading, ListKind kind, const ListEnd& end) {
+  const OpenList& list = reading.list;
+  const std::vector<PackLine> split = SplitOf(list.list, list.bytes, list.doorOffset);
+  const std::string listName(ListKeyword(list.list));
+  std::size_t offset = 0;
   for (std::size_t index = 0; index < list.lines.size(); ++index) {
+    const int number = list.lineNumbers[index];
+    if (offset >= end.size && list.lines[index].bytes.count > 0) {
+      Refuse(
+          reading, number,
+          Format("%s has %s before this line", ListOfRoom(reading, kind).c_str(),
+                 end.ending == ListEnding::ScanLimit ? "reached the limit of the scan" : "ended"));
+    }
     if (index >= split.size()) {
-      Refuse(reading, list.lineNumbers[index],
-             Format("the %s list's bytes end their entries before this line",
-                    std::string(listName).c_str()));
+      Refuse(reading, number,
+             Format("the %s list's bytes end their entries before this line", listName.c_str()));
     }
     if (!(split[index] == list.lines[index])) {
-      Refuse(
-          reading, list.lineNumbers[index],
-          Format("the game's format splits the %s list otherwise: here it reads \"%s\"",
-                 std::string(listName).c_str(), FormatPackLine(list.list, split[index]).c_str()));
+      Refuse(reading, number,
+             Format("the game's format splits the %s list otherwise: here it reads \"%s\"",
+                    listName.c_str(), FormatPackLine(list.list, split[index]).c_str()));
     }
+    offset += list.lines[index].bytes.count;
   }
   if (split.size() > list.lines.size()) {
     const int line = list.lineNumbers.empty() ? list.line : list.lineNumbers.back();
     Refuse(reading, line,
-           Format("the %s list lacks its line \"%s\" after this one", std::string(listName).c_str(),
+           Format("the %s list lacks its line \"%s\" after this one", listName.c_str(),
                   FormatPackLine(list.list, split[list.lines.size()]).c_str()));
   }
 }
 
+// Refuses a layer data, sprite list or item list that does not end as the
+// ROM's reader ends it, or that is not split as the writer splits it.
+void CheckEndedList(const PackReading& reading, ListKind kind) {
+  const OpenList& list = reading.list;
+  const ListEnd end = EndOfListAlone(kind, list.bytes);
+  if (end.ending == ListEnding::OutOfBytes || end.size > list.bytes.size()) {
+    const std::string missing =
+        kind == ListKind::LayerData
+            ? Format(" for layer %d", std::min(end.pairCount + 1, LAYER_SECTIONS))
+            : "";
+    Refuse(reading, list.line,
+           Format("%s has no end line%s", ListOfRoom(reading, kind).c_str(), missing.c_str()));
+  }
+  if (list.doorOffset && *list.doorOffset >= list.bytes.size()) {
+    Refuse(reading, list.doorListLine,
+           Format("door-list stands after the last byte of %s, where no door list can start",
+                  ListOfRoom(reading, kind).c_str()));
+  }
+  CheckSplit(reading, kind, end);
+}
+
 void CloseList(PackReading& reading) {
-  if (!reading.list.open) {
+  OpenList& list = reading.list;
+  if (!list.open) {
     return;
   }
-  const OpenList& list = reading.list;
-  std::optional<std::uint32_t> doorOffset;
-  ByteList bytes = JoinLines(list, doorOffset);
-  CheckSplit(reading, list, bytes, doorOffset);
-  RoomData& room = reading.pack.rooms[static_cast<std::size_t>(reading.room)];
-  switch (list.list) {
-    case PackList::Layers:
-      room.layerData = std::move(bytes);
-      room.doorOffset = doorOffset;
-      break;
-    case PackList::Sprites:
-      room.spriteData = std::move(bytes);
-      break;
-    case PackList::Items:
-      room.itemData = std::move(bytes);
-      break;
-    case PackList::Chests:
-      room.chests = std::move(bytes);
-      break;
-    case PackList::Blocks:
-      room.pushableBlocks = Words16(bytes);
-      break;
-    case PackList::Torches:
-      room.torches = Words16(bytes);
-      break;
+  list.open = false;
+  const std::optional<ListKind> kind = EndedListKind(list.list);
+  if (!kind) {
+    return;  // its entries are in the room already
   }
-  reading.list.open = false;
+  CheckEndedList(reading, *kind);
+  RoomData& room = CurrentRoom(reading);
+  ByteList& data = list.list == PackList::Layers    ? room.layerData
+                   : list.list == PackList::Sprites ? room.spriteData
+                                                    : room.itemData;
+  data.assign(list.bytes.begin(), list.bytes.end());
+  if (list.list == PackList::Layers) {
+    room.doorOffset = list.doorOffset;
+  }
 }
 
 void CloseRoom(PackReading& reading) {
@@ -312,26 +227,12 @@ void CloseRoom(PackReading& reading) {
   reading.pack.held.at(static_cast<std::size_t>(reading.room)) = true;
 }
 
-std::optional<int> RoomNumber(std::string_view word) {
-  if (word.empty() || word.size() > 3) {
-    return std::nullopt;
-  }
-  int number = 0;
-  for (const char c : word) {
-    if (c < '0' || c > '9') {
-      return std::nullopt;
-    }
-    number = number * 10 + (c - '0');
-  }
-  return number < ROOM_COUNT ? std::optional<int>(number) : std::nullopt;
-}
-
 void StartRoom(PackReading& reading, const TextLine& line) {
   CloseRoom(reading);
   std::string_view rest = line.rest;
   const std::string_view word = NextWord(rest);
-  const std::optional<int> number =
-      !word.empty() && !HasWord(rest) ? RoomNumber(word) : std::nullopt;
+  const std::optional<std::int32_t> number =
+      !word.empty() && !HasWord(rest) ? ParseRoomNumber(word) : std::nullopt;
   if (!number) {
     Refuse(reading, line.number, "a room line gives one room number from 0 to 319");
   }
@@ -356,14 +257,18 @@ void ReadNote(PackReading& reading, const TextLine& line) {
   if (!text.empty()) {
     text.remove_prefix(1);  // the space after the keyword
   }
-  std::vector<std::string>& note =
-      reading.room < 0 ? reading.pack.note
-                       : reading.pack.roomNotes.at(static_cast<std::size_t>(reading.room));
-  note.emplace_back(text);
+  if (line.commented) {
+    while (!text.empty() && IsBlank(text.back())) {
+      text.remove_suffix(1);  // the blanks in front of the comment
+    }
+  }
+  AddNoteLine(reading.room < 0 ? reading.pack.note
+                               : reading.pack.roomNotes.at(static_cast<std::size_t>(reading.room)),
+              text);
 }
 
 void ReadSingleKind(PackReading& reading, Kind kind, const TextLine& line) {
-  RoomData& room = reading.pack.rooms[static_cast<std::size_t>(reading.room)];
+  RoomData& room = CurrentRoom(reading);
   if (kind == HEADER) {
     std::array<std::uint8_t, ROOM_HEADER_SIZE> header{};
     ReadFixedBytes(reading, line, header);
@@ -411,14 +316,16 @@ void StartKind(PackReading& reading, Kind kind, const TextLine& line) {
   open.open = true;
   open.list = *list;
   open.line = line.number;
+  open.bytes.clear();
   open.lines.clear();
   open.lineNumbers.clear();
+  open.doorOffset.reset();
 }
 
 void CheckEntryValue(const PackReading& reading, const TextLine& line, PackList list,
                      const LineBytes& bytes) {
   const auto& values = bytes.values;
-  if (list == PackList::Chests && values[0] != 0x00 && values[0] != CHEST_FLAG) {
+  if (list == PackList::Chests && values[0] != 0x00 && values[0] != BIG_CHEST_FLAG) {
     Refuse(reading, line.number, "a chest's flag byte is 00 or 80");
   }
   if (list == PackList::Torches && values[0] == 0xFF && values[1] == 0xFF) {
@@ -426,14 +333,45 @@ void CheckEntryValue(const PackReading& reading, const TextLine& line, PackList 
   }
 }
 
+// A chest, block or torch, into the room at once.
+void AddToRoom(PackReading& reading, PackList list, const LineBytes& bytes) {
+  RoomData& room = CurrentRoom(reading);
+  const auto word = static_cast<std::uint16_t>(bytes.values[0] | bytes.values[1] << 8);
+  if (list == PackList::Chests) {
+    room.chests.insert(room.chests.end(), bytes.values.begin(),
+                       bytes.values.begin() + static_cast<std::ptrdiff_t>(bytes.count));
+  } else if (list == PackList::Blocks) {
+    room.pushableBlocks.push_back(word);
+  } else {
+    room.torches.push_back(word);
+  }
+}
+
+// A line of the layer data, sprite list or item list, held until the list is
+// checked; a list grown past its longest form is checked (and refused) at once.
+void HoldEntry(PackReading& reading, const TextLine& line, const PackLine& entry, ListKind kind) {
+  OpenList& list = reading.list;
+  if (entry.keyword == DOOR_LIST_KEYWORD && !list.doorOffset) {
+    list.doorOffset = static_cast<std::uint32_t>(list.bytes.size());
+    list.doorListLine = line.number;
+  }
+  const std::span<const std::uint8_t> bytes = LineByteSpan(entry.bytes);
+  list.bytes.insert(list.bytes.end(), bytes.begin(), bytes.end());
+  list.lines.push_back(entry);
+  list.lineNumbers.push_back(line.number);
+  if (list.bytes.size() > LongestList(kind)) {
+    CheckEndedList(reading, kind);
+  }
+}
+
 // One line of the open list, whose keyword `rule` is.
 void ReadEntry(PackReading& reading, const TextLine& line, const LineRule& rule) {
-  OpenList& list = reading.list;
+  const PackList list = reading.list.list;
   PackLine entry{rule.keyword, {}};
   if (rule.form == LineForm::Fixed) {
     entry.bytes.count = std::min(rule.count, entry.bytes.values.size());
     ReadFixedBytes(reading, line, std::span(entry.bytes.values).first(entry.bytes.count));
-    CheckEntryValue(reading, line, list.list, entry.bytes);
+    CheckEntryValue(reading, line, list, entry.bytes);
   } else if (rule.form == LineForm::Raw) {
     const std::size_t count = ReadBytes(reading, line, entry.bytes.values);
     if (count == 0 || count > PACK_RAW_LINE_LIMIT) {
@@ -447,8 +385,12 @@ void ReadEntry(PackReading& reading, const TextLine& line, const LineRule& rule)
     entry.bytes.count = std::min(rule.count, rule.implied.size());
     std::copy_n(rule.implied.begin(), entry.bytes.count, entry.bytes.values.begin());
   }
-  list.lines.push_back(std::move(entry));
-  list.lineNumbers.push_back(line.number);
+  const std::optional<ListKind> kind = EndedListKind(list);
+  if (kind) {
+    HoldEntry(reading, line, entry, *kind);
+  } else {
+    AddToRoom(reading, list, entry.bytes);
+  }
 }
 
 void ReadListLine(PackReading& reading, const TextLine& line) {
@@ -470,28 +412,37 @@ void ReadListLine(PackReading& reading, const TextLine& line) {
   ReadEntry(reading, line, *rule);
 }
 
-void ReadFormatLine(const PackReading& reading, const std::vector<TextLine>& lines) {
-  const std::vector<std::string_view> expected = Words(PACK_FORMAT_NAME);
-  const std::vector<std::string_view> words =
-      lines.empty() ? std::vector<std::string_view>{} : Words(lines[0].text);
-  const bool named = words.size() == expected.size() + 1 &&
-                     std::equal(expected.begin(), expected.end(), words.begin());
-  if (!named) {
-    Refuse(reading, 1,
+// The words of the format line's name; whether `text` starts with them.
+bool StartsWithFormatName(std::string_view& text) {
+  std::string_view name = PACK_FORMAT_NAME;
+  for (std::string_view word = NextWord(name); !word.empty(); word = NextWord(name)) {
+    if (NextWord(text) != word) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void ReadFormatLine(const PackReading& reading, const TextLine* line) {
+  std::string_view rest = line != nullptr ? line->text : std::string_view();
+  const int number = line != nullptr ? line->number : 1;
+  const bool named = StartsWithFormatName(rest);
+  const std::string_view version = NextWord(rest);
+  if (!named || version.empty() || HasWord(rest)) {
+    Refuse(reading, number,
            Format("the first line reads \"%s %d\"", PACK_FORMAT_NAME, PACK_FORMAT_VERSION));
   }
-  const std::string version(words.back());
   if (version != std::to_string(PACK_FORMAT_VERSION)) {
-    Refuse(reading, 1,
+    Refuse(reading, number,
            Format("version %s of the room pack format is not known here; this roomxfer reads "
                   "version %d",
-                  version.c_str(), PACK_FORMAT_VERSION));
+                  std::string(version).c_str(), PACK_FORMAT_VERSION));
   }
 }
 
 void ReadLine(PackReading& reading, const TextLine& line) {
   const std::string_view keyword = line.keyword;
-  if (keyword.empty() || keyword.starts_with('#')) {
+  if (keyword.empty()) {
     return;
   }
   // Most lines are entries of the open list; no entry keyword names a kind,
@@ -520,32 +471,46 @@ void ReadLine(PackReading& reading, const TextLine& line) {
   ReadListLine(reading, line);
 }
 
+// The next line that is not blank or a comment alone, every line read checked
+// to be text; false at the end of the text.
+bool NextContentLine(const PackReading& reading, PackText& text, TextLine& line) {
+  while (NextLine(text, line)) {
+    if (const std::optional<std::string> fault = TextFault(line.whole)) {
+      Refuse(reading, line.number, *fault);
+    }
+    if (!line.keyword.empty()) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 bool IsRoomPack(const ByteList& file) {
-  const std::string_view name = PACK_FORMAT_NAME;
-  if (file.size() < name.size() ||
-      !std::equal(name.begin(), name.end(), file.begin(),
-                  [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; })) {
-    return false;
+  PackText text = StartText(file);
+  TextLine line;
+  while (NextLine(text, line)) {
+    if (!line.keyword.empty()) {
+      std::string_view rest = line.text;
+      return StartsWithFormatName(rest);
+    }
   }
-  if (file.size() == name.size()) {
-    return true;
-  }
-  const std::uint8_t next = file[name.size()];
-  return next == ' ' || next == '\t' || next == '\r' || next == '\n';
+  return false;
 }
 
 RoomPack ReadRoomPack(const ByteList& file, const std::string& name) {
   PackReading reading{name, {}, -1, 0, {}, {}, {}, true};
-  const std::vector<TextLine> lines = SplitLines(reading, file);
-  ReadFormatLine(reading, lines);
-  for (std::size_t index = 1; index < lines.size(); ++index) {
-    ReadLine(reading, lines[index]);
+  PackText text = StartText(file);
+  TextLine line;
+  const bool formatLine = NextContentLine(reading, text, line);
+  ReadFormatLine(reading, formatLine ? &line : nullptr);
+  while (NextContentLine(reading, text, line)) {
+    ReadLine(reading, line);
   }
   CloseRoom(reading);
   if (reading.room < 0) {
-    Refuse(reading, static_cast<int>(lines.size()), "the pack holds no room");
+    Refuse(reading, text.number, "the pack holds no room");
   }
   return std::move(reading.pack);
 }

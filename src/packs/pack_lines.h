@@ -2,7 +2,8 @@
 // keywords of each list, the bytes each line stands for, and the one split
 // of a list's bytes that the writer writes and the reader insists on (so
 // that reading and writing again gives the same file). The format itself is
-// described in pack_reader.h.
+// described in docs/packs.md. Where a list ends is list_ends.h's to say; the
+// sizes of the entries are the tables'.
 #pragma once
 
 #include <array>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "rom/byte_list.h"
+#include "tables/list_ends.h"
 
 // The lists of a room, in the order the writer writes them.
 enum class PackList { Layers, Sprites, Items, Chests, Blocks, Torches };
@@ -55,6 +57,9 @@ std::span<const std::uint8_t> LineByteSpan(const LineBytes& bytes);
 constexpr std::string_view RAW_KEYWORD = "raw";
 constexpr std::string_view DOOR_LIST_KEYWORD = "door-list";
 
+// The lists whose end list_ends.h finds (the others have no end marker).
+std::optional<ListKind> EndedListKind(PackList list);
+
 // The list's keyword line ("layers") and the rules of its lines.
 std::string_view ListKeyword(PackList list);
 std::optional<PackList> ListNamed(std::string_view keyword);
@@ -63,10 +68,11 @@ const LineRule* FindLineRule(PackList list, std::string_view keyword);
 
 // The lines of the layer data: the floor bytes, then per layer its objects,
 // the door list (F0 FF, then its door entries) and the FF FF that ends it, the
-// layers found as the layer reader finds them; the door list's place, when the
+// layers ended where list_ends.h ends them; the door list's place, when the
 // room has one, at `doorOffset`. Bytes that make no whole entry are raw lines.
 std::vector<PackLine> SplitLayerData(const ByteList& data, std::optional<std::uint32_t> doorOffset);
-// The sort byte, the 3-byte sprites and the 0xFF end byte.
+// The sort byte, the 3-byte sprites and the 0xFF end byte (bytes behind the
+// list's end, which no list read from a ROM has, are raw lines).
 std::vector<PackLine> SplitSpriteList(const ByteList& data);
 // The 3-byte items and the FF FF end.
 std::vector<PackLine> SplitItemList(const ByteList& data);

@@ -1,18 +1,25 @@
-#include "rooms/pack_lines.h"
+#include "packs/pack_lines.h"
 
 #include <algorithm>
 
 #include "rom/format.h"
+#include "tables/chests.h"
+#include "tables/pushable_blocks.h"
+#include "tables/room_doors.h"
+#include "tables/room_items.h"
+#include "tables/room_layers.h"
+#include "tables/room_sprites.h"
+#include "tables/torches.h"
 
 namespace {
 
-constexpr std::uint8_t END_BYTE = 0xFF;
-constexpr std::uint8_t DOOR_LIST_BYTE = 0xF0;
-constexpr std::size_t FLOOR_SIZE = 2;
-constexpr std::size_t OBJECT_SIZE = 3;
-constexpr std::size_t DOOR_SIZE = 2;
-constexpr std::size_t SPRITE_SIZE = 3;
-constexpr std::size_t ITEM_SIZE = 3;
+constexpr std::uint8_t END_BYTE = LIST_END_BYTE;
+constexpr std::uint8_t DOOR_LIST_BYTE = DOOR_LIST_START_BYTE;
+constexpr std::size_t FLOOR_SIZE = LAYER_FLOOR_SIZE;
+constexpr std::size_t OBJECT_SIZE = LAYER_OBJECT_SIZE;
+constexpr std::size_t DOOR_SIZE = DOOR_ENTRY_SIZE;
+constexpr std::size_t SPRITE_SIZE = SPRITE_ENTRY_SIZE;
+constexpr std::size_t ITEM_SIZE = ITEM_ENTRY_SIZE;
 
 const std::vector<LineRule> LAYER_RULES = {
     {"floor", LineForm::Fixed, FLOOR_SIZE},
@@ -24,7 +31,7 @@ const std::vector<LineRule> LAYER_RULES = {
     {RAW_KEYWORD, LineForm::Raw, 0},
 };
 const std::vector<LineRule> SPRITE_RULES = {
-    {"sort", LineForm::Fixed, 1},
+    {"sort", LineForm::Fixed, SPRITE_SORT_SIZE},
     {"sprite", LineForm::Fixed, SPRITE_SIZE},
     {"end", LineForm::Implied, 1, {END_BYTE, 0}},
     {RAW_KEYWORD, LineForm::Raw, 0},
@@ -34,9 +41,9 @@ const std::vector<LineRule> ITEM_RULES = {
     {"end", LineForm::Implied, 2, {END_BYTE, END_BYTE}},
     {RAW_KEYWORD, LineForm::Raw, 0},
 };
-const std::vector<LineRule> CHEST_RULES = {{"chest", LineForm::Fixed, 2}};
-const std::vector<LineRule> BLOCK_RULES = {{"block", LineForm::Fixed, 2}};
-const std::vector<LineRule> TORCH_RULES = {{"torch", LineForm::Fixed, 2}};
+const std::vector<LineRule> CHEST_RULES = {{"chest", LineForm::Fixed, ROOM_CHEST_SIZE}};
+const std::vector<LineRule> BLOCK_RULES = {{"block", LineForm::Fixed, PUSHABLE_BLOCK_WORD_SIZE}};
+const std::vector<LineRule> TORCH_RULES = {{"torch", LineForm::Fixed, TORCH_WORD_SIZE}};
 
 struct ListName {
   PackList list;
@@ -81,16 +88,6 @@ void AddEntries(const ByteList& data, std::size_t start, std::size_t end, std::s
   AddRaw(data, at, end, lines);
 }
 
-// The first FF FF pair starting in [from, size - 1), or size.
-std::size_t FindPair(const ByteList& data, std::size_t from) {
-  for (std::size_t at = from; at + 1 < data.size(); ++at) {
-    if (data[at] == END_BYTE && data[at + 1] == END_BYTE) {
-      return at;
-    }
-  }
-  return data.size();
-}
-
 bool IsDoorListStart(const ByteList& data, std::size_t at, std::size_t end) {
   return end - at >= 2 && data[at] == DOOR_LIST_BYTE && data[at + 1] == END_BYTE;
 }
@@ -122,6 +119,13 @@ void AddLayer(const ByteList& data, std::size_t start, std::size_t end, bool fir
     at += OBJECT_SIZE;
   }
   AddRaw(data, at, end, lines);
+}
+
+// Where the list in `data` ends as `end` finds it: its end, or the end of
+// the bytes when they end first. Bytes behind it, which no list read from a
+// ROM has, become raw lines of their own.
+std::size_t ListEndIn(const ByteList& data, const ListEnd& end) {
+  return end.ending == ListEnding::OutOfBytes ? data.size() : std::min(end.size, data.size());
 }
 
 // The door list's place goes in at `offset`; a line that it falls inside is
@@ -183,6 +187,19 @@ std::optional<PackList> ListNamed(std::string_view keyword) {
   return std::nullopt;
 }
 
+std::optional<ListKind> EndedListKind(PackList list) {
+  switch (list) {
+    case PackList::Layers:
+      return ListKind::LayerData;
+    case PackList::Sprites:
+      return ListKind::SpriteList;
+    case PackList::Items:
+      return ListKind::ItemList;
+    default:
+      return std::nullopt;
+  }
+}
+
 const std::vector<LineRule>& ListLineRules(PackList list) {
   switch (list) {
     case PackList::Layers:
@@ -217,19 +234,23 @@ std::vector<PackLine> SplitLayerData(const ByteList& data,
   if (doorOffset && *doorOffset >= 2 && IsDoorListStart(data, *doorOffset - 2, data.size())) {
     doorsAt = *doorOffset - 2;
   }
+  const ListEnd end = EndOfListAlone(ListKind::LayerData, data);
+  const std::size_t listEnd = ListEndIn(data, end);
   std::size_t at = 0;
-  for (int layer = 0; layer < 3 && at < data.size(); ++layer) {
-    const std::size_t pair = FindPair(data, at);
+  for (int layer = 0; layer < LAYER_SECTIONS && at < listEnd; ++layer) {
+    const std::size_t pair =
+        layer < end.pairCount ? end.pairs.at(static_cast<std::size_t>(layer)) : listEnd;
     const bool doorsHere = doorsAt && *doorsAt >= at && *doorsAt + 2 <= pair;
     AddLayer(data, at, pair, layer == 0, doorsHere ? doorsAt : std::nullopt, lines);
-    if (pair == data.size()) {
+    if (pair == listEnd) {
       at = pair;
       break;
     }
     lines.push_back({"end", Bytes(data, pair, pair + 2)});
     at = pair + 2;
   }
-  AddRaw(data, at, data.size(), lines);  // the 0xFF the reader takes behind the last layer
+  AddRaw(data, at, listEnd, lines);  // the 0xFF the reader takes behind the last layer
+  AddRaw(data, listEnd, data.size(), lines);
   if (doorOffset) {
     InsertDoorList(lines, *doorOffset);
   }
@@ -238,27 +259,32 @@ std::vector<PackLine> SplitLayerData(const ByteList& data,
 
 std::vector<PackLine> SplitSpriteList(const ByteList& data) {
   std::vector<PackLine> lines = NewLines(data);
-  const auto end =
-      static_cast<std::size_t>(std::find(data.begin(), data.end(), END_BYTE) - data.begin());
-  if (end > 0) {
-    lines.push_back({"sort", Bytes(data, 0, 1)});
-    AddEntries(data, 1, end, SPRITE_SIZE, "sprite", lines);
+  const ListEnd end = EndOfListAlone(ListKind::SpriteList, data);
+  const std::size_t listEnd = ListEndIn(data, end);
+  const bool marked = end.ending == ListEnding::EndMarker && end.size <= data.size();
+  const std::size_t entriesEnd = marked ? listEnd - 1 : listEnd;
+  if (entriesEnd > 0) {
+    lines.push_back({"sort", Bytes(data, 0, SPRITE_SORT_SIZE)});
+    AddEntries(data, SPRITE_SORT_SIZE, entriesEnd, SPRITE_SIZE, "sprite", lines);
   }
-  if (end < data.size()) {
-    lines.push_back({"end", Bytes(data, end, end + 1)});
-    AddRaw(data, end + 1, data.size(), lines);
+  if (marked) {
+    lines.push_back({"end", Bytes(data, entriesEnd, listEnd)});
   }
+  AddRaw(data, listEnd, data.size(), lines);
   return lines;
 }
 
 std::vector<PackLine> SplitItemList(const ByteList& data) {
   std::vector<PackLine> lines = NewLines(data);
-  const std::size_t pair = FindPair(data, 0);
-  AddEntries(data, 0, pair, ITEM_SIZE, "item", lines);
-  if (pair < data.size()) {
-    lines.push_back({"end", Bytes(data, pair, pair + 2)});
-    AddRaw(data, pair + 2, data.size(), lines);
+  const ListEnd end = EndOfListAlone(ListKind::ItemList, data);
+  const std::size_t listEnd = ListEndIn(data, end);
+  const bool marked = end.ending == ListEnding::EndMarker && end.size <= data.size();
+  const std::size_t entriesEnd = marked ? listEnd - 2 : listEnd;
+  AddEntries(data, 0, entriesEnd, ITEM_SIZE, "item", lines);
+  if (marked) {
+    lines.push_back({"end", Bytes(data, entriesEnd, listEnd)});
   }
+  AddRaw(data, listEnd, data.size(), lines);
   return lines;
 }
 

@@ -1,10 +1,11 @@
-#include "rooms/pack_writer.h"
+#include "packs/pack_writer.h"
 
 #include <vector>
 
+#include "packs/pack_comments.h"
+#include "packs/pack_lines.h"
+#include "packs/pack_reader.h"
 #include "rom/format.h"
-#include "rooms/pack_lines.h"
-#include "rooms/pack_reader.h"
 
 namespace {
 
@@ -18,27 +19,43 @@ ByteList WordBytes(const std::vector<std::uint16_t>& words) {
   return bytes;
 }
 
+void AppendComment(const std::string& comment, std::string& text) {
+  if (!comment.empty()) {
+    text += "  # ";
+    text += comment;
+  }
+  text += '\n';
+}
+
 void AppendList(PackList list, const std::vector<PackLine>& lines, std::string& text) {
   text += ListKeyword(list);
   text += '\n';
+  LineContext context;
   for (const PackLine& line : lines) {
     AppendPackLine(list, line, text);
-    text += '\n';
+    AppendComment(ListLineComment(list, line, context), text);
+    if (line.keyword == "end") {
+      ++context.layersEnded;
+    }
   }
 }
 
-void AppendNote(const std::vector<std::string>& note, std::string& text) {
-  for (const std::string& line : note) {
-    text += line.empty() ? "note\n" : "note " + line + "\n";
-  }
+void AppendNote(const NoteLines& note, std::string& text) {
+  ForEachNoteLine(note, [&](std::string_view line) {
+    text += line.empty() ? "note" : "note ";
+    text += line;
+    text += '\n';
+  });
 }
 
 void AppendRoom(const RoomPack& pack, int number, std::string& text) {
   const auto index = static_cast<std::size_t>(number);
   const RoomData& room = pack.rooms[index];
-  text += Format("\nroom %d\n", number);
+  text += Format("\nroom %d", number);
+  AppendComment(RoomComment(number), text);
   AppendNote(pack.roomNotes.at(index), text);
-  text += "header " + HexBytes(ByteList(room.header.begin(), room.header.end())) + "\n";
+  text += "header " + HexBytes(room.header);
+  AppendComment(HeaderComment(room.header), text);
   AppendList(PackList::Layers, SplitLayerData(room.layerData, room.doorOffset), text);
   AppendList(PackList::Sprites, SplitSpriteList(room.spriteData), text);
   AppendList(PackList::Items, SplitItemList(room.itemData), text);
@@ -46,8 +63,11 @@ void AppendRoom(const RoomPack& pack, int number, std::string& text) {
   AppendList(PackList::Blocks, SplitEntries(WordBytes(room.pushableBlocks), PackList::Blocks),
              text);
   AppendList(PackList::Torches, SplitEntries(WordBytes(room.torches), PackList::Torches), text);
-  text += Format("pit %02X\n", room.hasPit != 0 ? 1 : 0);
-  text += "message " + HexBytes(WordBytes({room.message})) + "\n";
+  const std::uint8_t pit = room.hasPit != 0 ? 1 : 0;
+  text += Format("pit %02X", pit);
+  AppendComment(PitComment(pit), text);
+  text += "message " + HexBytes(WordBytes({room.message}));
+  AppendComment(MessageComment(room.message), text);
 }
 
 }  // namespace
