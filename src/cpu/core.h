@@ -109,8 +109,8 @@ CPU_INLINE W Read(Core& core, Location at) {
 
 CPU_INLINE std::uint32_t ReadLongPointer(Core& core, Location at) {
   const std::uint32_t word = Read<std::uint16_t>(core, at);
-  const Location bank{Following({Following(at), at.wrap}), at.wrap};
-  return word | static_cast<std::uint32_t>(ReadMemory(core.memory, bank.address)) << 16;
+  const std::uint32_t bankAt = Following({Following(at), at.wrap});
+  return word | static_cast<std::uint32_t>(ReadMemory(core.memory, bankAt)) << 16;
 }
 
 // Stores write the low byte first; read-modify-write instructions the high.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <optional>
 
 #include "cpu/branch_instructions.h"
 #include "cpu/modify_instructions.h"
@@ -387,8 +388,6 @@ bool RoseAbove(const Registers& r, std::uint16_t level) {
   return static_cast<std::int16_t>(r.s - level) > 0;
 }
 
-enum class Watch { None, Return };
-
 // The instructions that can move the stack pointer up: pulls, returns, TCS,
 // TXS and XCE. Only after them can a routine have returned.
 constexpr std::array<bool, 256> RAISES_STACK = [] {
@@ -405,8 +404,9 @@ constexpr std::array<bool, 256> RAISES_STACK = [] {
 // transfer ends too.
 constexpr unsigned DMA_BYTES_PER_INSTRUCTION_SHIFT = 3;
 
-template <Watch watch>
-RunResult Run(Machine& machine, std::uint64_t budget, std::uint16_t returnLevel) {
+// Runs until a stop or the budget's end, or, with a `returnLevel`, until the
+// stack pointer rises above it.
+RunResult Run(Machine& machine, std::uint64_t budget, std::optional<std::uint16_t> returnLevel) {
   MemoryView memory = ViewMemory(machine.bus);
   Core core{memory, machine.cpu};
   RunResult result;
@@ -424,7 +424,7 @@ RunResult Run(Machine& machine, std::uint64_t budget, std::uint16_t returnLevel)
     }
     ++count;
     result.address = at;
-    if (watch == Watch::Return && RAISES_STACK.at(opcode) && RoseAbove(core.r, returnLevel)) {
+    if (RAISES_STACK.at(opcode) && returnLevel && RoseAbove(core.r, *returnLevel)) {
       result.reason = StopReason::Returned;
       break;
     }
@@ -437,7 +437,7 @@ RunResult Run(Machine& machine, std::uint64_t budget, std::uint16_t returnLevel)
 
 }  // namespace
 
-StopReason Step(Machine& machine) { return Run<Watch::None>(machine, 1, 0).reason; }
+StopReason Step(Machine& machine) { return Run(machine, 1, std::nullopt).reason; }
 
 RunResult CallRoutine(Machine& machine, std::uint32_t address, CallKind kind,
                       std::uint64_t budget) {
@@ -453,7 +453,7 @@ RunResult CallRoutine(Machine& machine, std::uint32_t address, CallKind kind,
   }
   JumpLong(core, address);
   machine.cpu = core.r;
-  return Run<Watch::Return>(machine, budget, core.r.s);
+  return Run(machine, budget, core.r.s);
 }
 
 const char* DescribeStop(StopReason reason) {

@@ -72,8 +72,10 @@ enum class CallKind {
 // The return address pushed is the one a JSR or JSL at the current program
 // counter less 1 would push, so that the routine's RTS or RTL leaves the
 // program counter where it stood. The routine has returned as soon as an
-// instruction leaves the stack pointer above where the call left it (back at
-// or above its level before the call), counted around the stack's wrap.
+// instruction that can raise the stack pointer (a pull, a return, TCS, TXS,
+// XCE) leaves it above where the call left it (back at or above its level
+// before the call), counted around the stack's wrap: 16 bits, or page 1 in
+// emulation mode.
 RunResult CallRoutine(Machine& machine, std::uint32_t address, CallKind kind, std::uint64_t budget);
 
 // What a stop is, in a word or two: "BRK", "COP", "STP", "WAI", "no return"
