@@ -517,6 +517,21 @@ std::string CheckImageName(const InputRom& rom, const char* copyName) {
   return "";
 }
 
+// The quiet check of the game's code, which decides whether a run makes a
+// headerless copy, lets exactly the images pass that the run's check does.
+std::string CheckCodeRecognition(RomImage& image) {
+  bool passes = true;
+  try {
+    CheckGameCode(image);
+  } catch (const std::runtime_error&) {
+    passes = false;
+  }
+  if (passes != HoldsGameCode(image)) {
+    return "HoldsGameCode and CheckGameCode disagree on " + image.name;
+  }
+  return "";
+}
+
 // Runs the job on the prepared files; the buffers get their storage back.
 std::string RunAndCheck(ByteList& sourceFile, ByteList& destinationFile, bool oneRom,
                         const RoomList& sourceRooms, const RoomList& destinationRooms,
@@ -529,6 +544,12 @@ std::string RunAndCheck(ByteList& sourceFile, ByteList& destinationFile, bool on
   std::string failure = CheckImageName(sourceRom, names.sourceCopy);
   if (failure.empty() && !oneRom) {
     failure = CheckImageName(destinationRom, names.destinationCopy);
+  }
+  if (failure.empty()) {
+    failure = CheckCodeRecognition(sourceRom.image);
+  }
+  if (failure.empty() && !oneRom) {
+    failure = CheckCodeRecognition(destinationRom.image);
   }
   try {
     TransferResult& result = Buffers().result;

@@ -1,25 +1,56 @@
 #include "packs/pack_comments.h"
 
 #include <array>
+#include <string_view>
 
-#include "rom/format.h"
+#include "tables/chests.h"
 
 namespace {
 
-constexpr std::array<const char*, 4> DOOR_DIRECTIONS = {"north", "south", "west", "east"};
+// The comments are built piece by piece: a pack of 320 rooms has some 16,000
+// of them, and a format string for each would cost more than all the rest of
+// the writing.
 
-const char* LayerName(bool lower) { return lower ? "lower layer" : "upper layer"; }
+void AppendNumber(unsigned value, std::string& text) {
+  std::array<char, 10> digits{};
+  std::size_t count = 0;
+  do {
+    digits.at(count++) = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  while (count > 0) {
+    text += digits.at(--count);
+  }
+}
+
+// "$" and `digits` upper-case hex digits.
+void AppendHex(unsigned value, int digits, std::string& text) {
+  constexpr std::string_view DIGITS = "0123456789ABCDEF";
+  text += '$';
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
+    text += DIGITS[(value >> shift) & 0xF];
+  }
+}
+
+// "(x, y)"
+void AppendPoint(unsigned x, unsigned y, std::string& text) {
+  text += '(';
+  AppendNumber(x, text);
+  text += ", ";
+  AppendNumber(y, text);
+  text += ')';
+}
+
+std::string_view LayerName(bool lower) { return lower ? "lower layer" : "upper layer"; }
+
+constexpr std::array<std::string_view, 4> DOOR_WALLS = {"north", "south", "west", "east"};
 
 // A tile position as the game's tilemap offsets hold it: bits 1-6 the column,
 // bits 7-12 the row of 8-pixel tiles, bit 13 the lower layer's tilemap.
-struct TileWord {
-  int x;
-  int y;
-  bool lower;
-};
-
-TileWord DecodeTileWord(std::uint16_t word) {
-  return {((word >> 1) & 0x3F) * 8, ((word >> 7) & 0x3F) * 8, (word & 0x2000) != 0};
+void AppendTileWord(std::uint16_t word, std::string& text) {
+  AppendPoint(((word >> 1) & 0x3Fu) * 8, ((word >> 7) & 0x3Fu) * 8, text);
+  text += ", ";
+  text += LayerName((word & 0x2000) != 0);
 }
 
 std::uint16_t WordOf(const LineBytes& bytes) {
@@ -29,11 +60,17 @@ std::uint16_t WordOf(const LineBytes& bytes) {
 // The floor bytes: the high nibble of the first is the lower layer's floor,
 // the low nibble the upper layer's; the second byte's bits 2-7 pick the
 // layout, its bits 0-1 go into the camera's quadrant bits.
-std::string FloorComment(const LineBytes& bytes) {
-  const std::uint8_t floors = bytes.values[0];
-  const std::uint8_t layout = bytes.values[1];
-  return Format("lower floor $%X, upper floor $%X, layout $%02X, quadrant bits %d", floors >> 4,
-                floors & 0xF, layout >> 2, layout & 3);
+void AppendFloor(const LineBytes& bytes, std::string& text) {
+  const unsigned floors = bytes.values[0];
+  const unsigned layout = bytes.values[1];
+  text += "lower floor ";
+  AppendHex(floors >> 4, 1, text);
+  text += ", upper floor ";
+  AppendHex(floors & 0xF, 1, text);
+  text += ", layout ";
+  AppendHex(layout >> 2, 2, text);
+  text += ", quadrant bits ";
+  AppendNumber(layout & 3, text);
 }
 
 // An object, read where an object starts. Subtype 2 when the first byte is FC
@@ -42,61 +79,62 @@ std::string FloorComment(const LineBytes& bytes) {
 // row in their bits 2-7 and its size in their bits 0-1; a third byte of F8 or
 // more makes a subtype 3 object whose number is the third byte's low 3 bits
 // and the two size fields.
-std::string ObjectComment(const LineBytes& bytes) {
-  const std::uint8_t b0 = bytes.values[0];
-  const std::uint8_t b1 = bytes.values[1];
-  const std::uint8_t b2 = bytes.values[2];
+void AppendObject(const LineBytes& bytes, std::string& text) {
+  const unsigned b0 = bytes.values[0];
+  const unsigned b1 = bytes.values[1];
+  const unsigned b2 = bytes.values[2];
   if ((b0 & 0xFC) == 0xFC) {
-    const int x = ((b0 & 3) << 4 | b1 >> 4) * 8;
-    const int y = ((b1 & 0xF) << 2 | b2 >> 6) * 8;
-    return Format("subtype 2 object $%02X at (%d, %d)", b2 & 0x3F, x, y);
+    text += "subtype 2 object ";
+    AppendHex(b2 & 0x3F, 2, text);
+    text += " at ";
+    AppendPoint(((b0 & 3) << 4 | b1 >> 4) * 8, ((b1 & 0xF) << 2 | b2 >> 6) * 8, text);
+    return;
   }
-  const int x = (b0 >> 2) * 8;
-  const int y = (b1 >> 2) * 8;
-  const int size = (b0 & 3) << 2 | (b1 & 3);
-  if (b2 >= 0xF8) {
-    return Format("subtype 3 object $%02X at (%d, %d)", (b2 & 7) << 4 | size, x, y);
+  const unsigned size = (b0 & 3) << 2 | (b1 & 3);
+  const bool subtype3 = b2 >= 0xF8;
+  text += subtype3 ? "subtype 3 object " : "subtype 1 object ";
+  AppendHex(subtype3 ? (b2 & 7) << 4 | size : b2, 2, text);
+  text += " at ";
+  AppendPoint((b0 >> 2) * 8, (b1 >> 2) * 8, text);
+  if (!subtype3) {
+    text += ", size ";
+    AppendNumber(size, text);
   }
-  return Format("subtype 1 object $%02X at (%d, %d), size %d", b2, x, y, size);
 }
 
 // A door: bits 4-7 of the first byte its place along the wall, bits 0-1 the
 // wall; the second byte its type.
-std::string DoorComment(const LineBytes& bytes) {
-  const std::uint8_t place = bytes.values[0];
-  return Format("%s door at position %d, type $%02X", DOOR_DIRECTIONS.at(place & 3), place >> 4,
-                bytes.values[1]);
+void AppendDoor(const LineBytes& bytes, std::string& text) {
+  const unsigned place = bytes.values[0];
+  text += DOOR_WALLS.at(place & 3);
+  text += " door at position ";
+  AppendNumber(place >> 4, text);
+  text += ", type ";
+  AppendHex(bytes.values[1], 2, text);
 }
 
-const char* LayerOfSection(int section) {
-  return section == 1 ? "lower layer" : "upper layer";  // sections 0 and 2 draw on the upper
-}
-
-std::string LayersLineComment(const PackLine& line, const LineContext& context) {
+void AppendLayersLine(const PackLine& line, const LineContext& context, std::string& text) {
   const std::string_view keyword = line.keyword;
   const int layer = context.layersEnded;
+  const bool inLayers = layer < 3;
   if (keyword == "floor") {
-    return FloorComment(line.bytes);
+    AppendFloor(line.bytes, text);
+  } else if (keyword == "object") {
+    AppendObject(line.bytes, text);
+  } else if (keyword == "door") {
+    AppendDoor(line.bytes, text);
+  } else if (keyword == "doors" || keyword == "end") {
+    text += keyword == "doors" ? "the door list of layer " : "end of layer ";
+    AppendNumber(static_cast<unsigned>(inLayers ? layer + 1 : 3), text);
+    // Sections 1 and 3 are drawn on the upper layer, section 2 on the lower.
+    if (keyword == "end") {
+      text += layer == 1 ? " (lower layer)" : " (upper layer)";
+    }
+  } else if (keyword == DOOR_LIST_KEYWORD) {
+    text += "where the room's door pointer points";
+  } else {
+    text += layer == 3 ? "the 0xFF read behind layer 3" : "bytes that make no whole entry";
   }
-  if (keyword == "object") {
-    return ObjectComment(line.bytes);
-  }
-  if (keyword == "door") {
-    return DoorComment(line.bytes);
-  }
-  if (keyword == "doors" && layer < 3) {
-    return Format("the door list of layer %d", layer + 1);
-  }
-  if (keyword == "end" && layer < 3) {
-    return Format("end of layer %d (%s)", layer + 1, LayerOfSection(layer));
-  }
-  if (keyword == DOOR_LIST_KEYWORD) {
-    return "where the room's door pointer points";
-  }
-  if (keyword == RAW_KEYWORD) {
-    return layer == 3 ? "the 0xFF read behind layer 3" : "bytes that make no whole entry";
-  }
-  return "";
 }
 
 // A sprite: the first byte's bit 7 is its layer, bits 5-6 and the second
@@ -104,105 +142,146 @@ std::string LayersLineComment(const PackLine& line, const LineContext& context) 
 // column of 16 pixels; the third byte its number. All three bits 5-7 of the
 // second byte set make it an overlord, and sprite $E4 with a first byte FE or
 // FD gives the sprite before it a small or a big key.
-std::string SpriteComment(const LineBytes& bytes) {
-  const std::uint8_t s0 = bytes.values[0];
-  const std::uint8_t s1 = bytes.values[1];
-  const std::uint8_t id = bytes.values[2];
+void AppendSprite(const LineBytes& bytes, std::string& text) {
+  const unsigned s0 = bytes.values[0];
+  const unsigned s1 = bytes.values[1];
+  const unsigned id = bytes.values[2];
   if (id == 0xE4 && (s0 == 0xFE || s0 == 0xFD)) {
-    return s0 == 0xFE ? "small key for the sprite before" : "big key for the sprite before";
+    text += s0 == 0xFE ? "small key for the sprite before" : "big key for the sprite before";
+    return;
   }
-  const int x = (s1 & 0x1F) * 16;
-  const int y = (s0 & 0x1F) * 16;
-  const char* layer = LayerName((s0 & 0x80) != 0);
-  if (id != 0xE4 && (s1 & 0xE0) == 0xE0) {
-    return Format("overlord $%02X at (%d, %d), %s", id, x, y, layer);
+  const bool overlord = id != 0xE4 && (s1 & 0xE0) == 0xE0;
+  text += overlord ? "overlord " : "sprite ";
+  AppendHex(id, 2, text);
+  text += " at ";
+  AppendPoint((s1 & 0x1F) * 16, (s0 & 0x1F) * 16, text);
+  text += ", ";
+  text += LayerName((s0 & 0x80) != 0);
+  if (!overlord) {
+    text += ", aux ";
+    AppendNumber((s0 & 0x60) >> 2 | s1 >> 5, text);
   }
-  const int aux = (s0 & 0x60) >> 2 | s1 >> 5;
-  return Format("sprite $%02X at (%d, %d), %s, aux %d", id, x, y, layer, aux);
 }
 
-std::string SpritesLineComment(const PackLine& line) {
+void AppendSpritesLine(const PackLine& line, std::string& text) {
   const std::string_view keyword = line.keyword;
   if (keyword == "sort") {
-    return line.bytes.values[0] != 0 ? "each layer's sprites in OAM slots of their own"
-                                     : "the sprites share their OAM slots";
+    text += line.bytes.values[0] != 0 ? "each layer's sprites in OAM slots of their own"
+                                      : "the sprites share their OAM slots";
+  } else if (keyword == "sprite") {
+    AppendSprite(line.bytes, text);
+  } else if (keyword == "end") {
+    text += "end of the sprite list";
+  } else {
+    text += "bytes that make no whole entry";
   }
-  if (keyword == "sprite") {
-    return SpriteComment(line.bytes);
-  }
-  if (keyword == "end") {
-    return "end of the sprite list";
-  }
-  return "bytes that make no whole entry";
 }
 
 // A pot item: its tile word (bit 15 is not compared), then the item: 00
 // none, 08 a key, 80 and more a tile that the pot reveals (88 a switch).
-std::string ItemComment(const LineBytes& bytes) {
-  const TileWord at = DecodeTileWord(WordOf(bytes));
-  const std::uint8_t item = bytes.values[2];
-  const char* kind = item == 0x00   ? " (nothing)"
-                     : item == 0x08 ? " (key)"
-                     : item == 0x88 ? " (switch)"
-                     : item >= 0x80 ? " (a tile revealed)"
-                                    : "";
-  return Format("item $%02X%s at (%d, %d), %s", item, kind, at.x, at.y, LayerName(at.lower));
+void AppendItem(const LineBytes& bytes, std::string& text) {
+  const unsigned item = bytes.values[2];
+  text += "item ";
+  AppendHex(item, 2, text);
+  text += item == 0x00   ? " (nothing)"
+          : item == 0x08 ? " (key)"
+          : item == 0x88 ? " (switch)"
+          : item >= 0x80 ? " (a tile revealed)"
+                         : "";
+  text += " at ";
+  AppendTileWord(WordOf(bytes), text);
 }
 
-std::string ItemsLineComment(const PackLine& line) {
+void AppendItemsLine(const PackLine& line, std::string& text) {
   const std::string_view keyword = line.keyword;
   if (keyword == "item") {
-    return ItemComment(line.bytes);
+    AppendItem(line.bytes, text);
+  } else if (keyword == "end") {
+    text += "end of the item list";
+  } else {
+    text += "bytes that make no whole entry";
   }
-  if (keyword == "end") {
-    return "end of the item list";
-  }
-  return "bytes that make no whole entry";
+}
+
+// A torch word is a tile word with bit 15 set for a torch that burns.
+void AppendTorch(std::uint16_t word, std::string& text) {
+  text += "torch at ";
+  AppendTileWord(word, text);
+  text += (word & 0x8000) != 0 ? ", lit" : ", unlit";
 }
 
 }  // namespace
 
-std::string HeaderComment(std::span<const std::uint8_t> header) {
+void AppendHeaderComment(std::span<const std::uint8_t> header, std::string& text) {
   if (header.size() < 14) {
-    return "";
+    return;
   }
   const auto h = [&](std::size_t index) { return static_cast<unsigned>(header[index]); };
-  return Format(
-      "bg2 %u, collision %u, dark %u, palette $%02X, blockset $%02X, spriteset $%02X, effect "
-      "$%02X, tags $%02X $%02X, warp $%02X (plane %u), stairs $%02X $%02X $%02X $%02X (planes %u "
-      "%u %u %u)",
-      h(0) >> 5, (h(0) >> 2) & 7, h(0) & 1, h(1), h(2), h(3), h(4), h(5), h(6), h(9), h(7) & 3,
-      h(10), h(11), h(12), h(13), (h(7) >> 2) & 3, (h(7) >> 4) & 3, h(7) >> 6, h(8) & 3);
+  const auto field = [&](std::string_view name, unsigned value, int digits) {
+    text += name;
+    if (digits == 0) {
+      AppendNumber(value, text);
+    } else {
+      AppendHex(value, digits, text);
+    }
+  };
+  field("bg2 ", h(0) >> 5, 0);
+  field(", collision ", (h(0) >> 2) & 7, 0);
+  field(", dark ", h(0) & 1, 0);
+  field(", palette ", h(1), 2);
+  field(", blockset ", h(2), 2);
+  field(", spriteset ", h(3), 2);
+  field(", effect ", h(4), 2);
+  field(", tags ", h(5), 2);
+  field(" ", h(6), 2);
+  field(", warp ", h(9), 2);
+  field(" (plane ", h(7) & 3, 0);
+  field("), stairs ", h(10), 2);
+  field(" ", h(11), 2);
+  field(" ", h(12), 2);
+  field(" ", h(13), 2);
+  field(" (planes ", (h(7) >> 2) & 3, 0);
+  field(" ", (h(7) >> 4) & 3, 0);
+  field(" ", h(7) >> 6, 0);
+  field(" ", h(8) & 3, 0);
+  text += ')';
 }
 
-std::string RoomComment(int room) { return Format("$%02X", room); }
-
-std::string PitComment(std::uint8_t hasPit) {
-  return hasPit != 0 ? "its pits do damage" : "its pits do no damage";
+void AppendRoomComment(int room, std::string& text) {
+  AppendHex(static_cast<unsigned>(room), room > 0xFF ? 3 : 2, text);
 }
 
-std::string MessageComment(std::uint16_t message) { return Format("message $%04X", message); }
+void AppendPitComment(std::uint8_t hasPit, std::string& text) {
+  text += hasPit != 0 ? "its pits do damage" : "its pits do no damage";
+}
 
-std::string ListLineComment(PackList list, const PackLine& line, const LineContext& context) {
+void AppendMessageComment(std::uint16_t message, std::string& text) {
+  text += "message ";
+  AppendHex(message, 4, text);
+}
+
+void AppendListLineComment(PackList list, const PackLine& line, const LineContext& context,
+                           std::string& text) {
   switch (list) {
     case PackList::Layers:
-      return LayersLineComment(line, context);
+      AppendLayersLine(line, context, text);
+      return;
     case PackList::Sprites:
-      return SpritesLineComment(line);
+      AppendSpritesLine(line, text);
+      return;
     case PackList::Items:
-      return ItemsLineComment(line);
+      AppendItemsLine(line, text);
+      return;
     case PackList::Chests:
-      return Format("%s, item $%02X", line.bytes.values[0] != 0 ? "big chest" : "chest",
-                    line.bytes.values[1]);
-    case PackList::Blocks: {
-      const TileWord at = DecodeTileWord(WordOf(line.bytes));
-      return Format("block at (%d, %d), %s", at.x, at.y, LayerName(at.lower));
-    }
+      text += line.bytes.values[0] == BIG_CHEST_FLAG ? "big chest, item " : "chest, item ";
+      AppendHex(line.bytes.values[1], 2, text);
+      return;
+    case PackList::Blocks:
+      text += "block at ";
+      AppendTileWord(WordOf(line.bytes), text);
+      return;
     case PackList::Torches:
       break;
   }
-  const std::uint16_t word = WordOf(line.bytes);
-  const TileWord at = DecodeTileWord(word);
-  return Format("torch at (%d, %d), %s, %s", at.x, at.y, LayerName(at.lower),
-                (word & 0x8000) != 0 ? "lit" : "unlit");
+  AppendTorch(WordOf(line.bytes), text);
 }

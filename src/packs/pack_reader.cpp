@@ -488,15 +488,35 @@ bool NextContentLine(const PackReading& reading, PackText& text, TextLine& line)
 }  // namespace
 
 bool IsRoomPack(const ByteList& file) {
-  PackText text = StartText(file);
-  TextLine line;
-  while (NextLine(text, line)) {
-    if (!line.keyword.empty()) {
-      std::string_view rest = line.text;
-      return StartsWithFormatName(rest);
+  // Only as much of the file is looked at as it takes: a ROM is told at its
+  // first byte.
+  const PackText text = StartText(file);
+  std::string_view rest = text.text.substr(text.at);
+  while (true) {
+    const std::size_t start = rest.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos) {
+      return false;
     }
+    rest.remove_prefix(start);
+    if (rest.front() != '#') {
+      break;
+    }
+    const std::size_t end = rest.find('\n');
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
   }
-  return false;
+  std::string_view name = PACK_FORMAT_NAME;
+  for (std::string_view word = NextWord(name); !word.empty(); word = NextWord(name)) {
+    const bool ends =
+        rest.size() == word.size() ||
+        (rest.size() > word.size() &&
+         std::string_view(" \t\r\n#").find(rest[word.size()]) != std::string_view::npos);
+    if (!rest.starts_with(word) || !ends) {
+      return false;
+    }
+    rest.remove_prefix(word.size());
+    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t")));
+  }
+  return true;
 }
 
 RoomPack ReadRoomPack(const ByteList& file, const std::string& name) {

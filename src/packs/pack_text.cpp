@@ -27,6 +27,30 @@ constexpr std::array<std::int8_t, 256> HexValues() {
 }
 constexpr std::array<std::int8_t, 256> HEX_VALUES = HexValues();
 
+// The bytes that stand for themselves: printable ASCII and the tab.
+constexpr std::array<bool, 256> PlainBytes() {
+  std::array<bool, 256> plain{};
+  for (std::size_t byte = 0x20; byte < 0x7F; ++byte) {
+    plain.at(byte) = true;
+  }
+  plain.at('\t') = true;
+  return plain;
+}
+constexpr std::array<bool, 256> PLAIN_BYTES = PlainBytes();
+
+// Whether the 8 bytes at `at` are all printable ASCII (0x20 to 0x7E), told
+// a word at a time: the text of a pack is nearly all such bytes.
+bool EightPrintable(std::string_view line, std::size_t at) {
+  constexpr std::uint64_t HIGH_BITS = 0x8080808080808080;
+  constexpr std::uint64_t ONES = 0x0101010101010101;
+  std::uint64_t word = 0;
+  std::memcpy(&word, line.data() + at, sizeof word);
+  const std::uint64_t del = word ^ (0x7F * ONES);
+  const std::uint64_t below = (word - 0x20 * ONES) & ~word;  // a byte below 0x20
+  const std::uint64_t isDel = (del - ONES) & ~del;           // a byte 0x7F
+  return ((word | below | isDel) & HIGH_BITS) == 0;
+}
+
 // The length of the UTF-8 sequence that `lead` starts and the bits it gives;
 // 0 for a byte that starts none.
 std::size_t SequenceLength(unsigned lead, std::uint32_t& bits) {
@@ -103,13 +127,17 @@ bool NextLine(PackText& text, TextLine& line) {
 
 std::optional<std::string> TextFault(std::string_view line) {
   for (std::size_t at = 0; at < line.size();) {
+    if (at + 8 <= line.size() && EightPrintable(line, at)) {
+      at += 8;
+      continue;
+    }
     const auto byte = static_cast<unsigned char>(line[at]);
-    if (byte < 0x80) {
-      if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
-        return Format("the byte 0x%02X is a control character", byte);
-      }
+    if (PLAIN_BYTES.at(byte)) {
       ++at;
       continue;
+    }
+    if (byte < 0x80) {
+      return Format("the byte 0x%02X is a control character", byte);
     }
     std::uint32_t bits = 0;
     const std::size_t length = SequenceLength(byte, bits);

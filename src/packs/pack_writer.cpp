@@ -1,5 +1,6 @@
 #include "packs/pack_writer.h"
 
+#include <string_view>
 #include <vector>
 
 #include "packs/pack_comments.h"
@@ -19,13 +20,8 @@ ByteList WordBytes(const std::vector<std::uint16_t>& words) {
   return bytes;
 }
 
-void AppendComment(const std::string& comment, std::string& text) {
-  if (!comment.empty()) {
-    text += "  # ";
-    text += comment;
-  }
-  text += '\n';
-}
+// What comes between an entry and its comment.
+constexpr std::string_view COMMENT_MARK = "  # ";
 
 void AppendList(PackList list, const std::vector<PackLine>& lines, std::string& text) {
   text += ListKeyword(list);
@@ -33,7 +29,9 @@ void AppendList(PackList list, const std::vector<PackLine>& lines, std::string& 
   LineContext context;
   for (const PackLine& line : lines) {
     AppendPackLine(list, line, text);
-    AppendComment(ListLineComment(list, line, context), text);
+    text += COMMENT_MARK;
+    AppendListLineComment(list, line, context, text);
+    text += '\n';
     if (line.keyword == "end") {
       ++context.layersEnded;
     }
@@ -52,10 +50,14 @@ void AppendRoom(const RoomPack& pack, int number, std::string& text) {
   const auto index = static_cast<std::size_t>(number);
   const RoomData& room = pack.rooms[index];
   text += Format("\nroom %d", number);
-  AppendComment(RoomComment(number), text);
+  text += COMMENT_MARK;
+  AppendRoomComment(number, text);
+  text += '\n';
   AppendNote(pack.roomNotes.at(index), text);
   text += "header " + HexBytes(room.header);
-  AppendComment(HeaderComment(room.header), text);
+  text += COMMENT_MARK;
+  AppendHeaderComment(room.header, text);
+  text += '\n';
   AppendList(PackList::Layers, SplitLayerData(room.layerData, room.doorOffset), text);
   AppendList(PackList::Sprites, SplitSpriteList(room.spriteData), text);
   AppendList(PackList::Items, SplitItemList(room.itemData), text);
@@ -65,9 +67,12 @@ void AppendRoom(const RoomPack& pack, int number, std::string& text) {
   AppendList(PackList::Torches, SplitEntries(WordBytes(room.torches), PackList::Torches), text);
   const std::uint8_t pit = room.hasPit != 0 ? 1 : 0;
   text += Format("pit %02X", pit);
-  AppendComment(PitComment(pit), text);
-  text += "message " + HexBytes(WordBytes({room.message}));
-  AppendComment(MessageComment(room.message), text);
+  text += COMMENT_MARK;
+  AppendPitComment(pit, text);
+  text += "\nmessage " + HexBytes(WordBytes({room.message}));
+  text += COMMENT_MARK;
+  AppendMessageComment(room.message, text);
+  text += '\n';
 }
 
 }  // namespace
