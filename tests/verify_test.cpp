@@ -121,7 +121,8 @@ struct LoadingJob {
   }
   std::string Check() const {
     return CheckRoomsInGame(GameCheckSource{&source, source.name}, result.out, sourceRooms,
-                            destinationRooms);
+                            destinationRooms)
+        .text;
   }
 };
 
@@ -208,13 +209,15 @@ TEST(GameCheck, AHandChangedByteOfAMovedRoomIsNamed) {
 TEST(GameCheck, WithoutTheGamesCodeOneLineSaysWhyNot) {
   LoadingJob job;
   const std::string lines = CheckRoomsInGame(GameCheckSource{nullptr, "a.pack"}, job.result.out,
-                                             job.sourceRooms, job.destinationRooms);
+                                             job.sourceRooms, job.destinationRooms)
+                                .text;
   EXPECT_EQ(lines,
             "Game check not made: a.pack is a room pack, which holds no code of the game.\n");
 
   const RomImage plain = fixture::TestImage(fixture::BuildRom(fixture::SimpleRooms()), "p.sfc");
   EXPECT_EQ(CheckRoomsInGame(GameCheckSource{&plain, plain.name}, job.result.out, job.sourceRooms,
-                             job.destinationRooms),
+                             job.destinationRooms)
+                .text,
             "Game check not made: p.sfc does not hold the game's "
             "Underworld_LoadEntrance_DoPotsBlocksTorches at $02:DAF0.\n");
 

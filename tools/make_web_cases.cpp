@@ -7,6 +7,10 @@
 // "plain": LIST is the ROOMS argument; "none": no list. OPTIONS: the
 // command line's options, separated by spaces ("-" for none).
 //
+// Beside the cases, for the page's own tests: drawn-source.sfc and
+// drawn-destination.sfc (ROMs with the synthetic drawing code) and
+// big-destination.sfc (the latter at 4 MiB).
+//
 // The named cases first (a transfer between the sample ROMs, a one-ROM
 // re-lay, a one-ROM run on a headered ROM, an --editable run between two
 // ROMs in the editors' layout), then COUNT generated ones from SEED: random
@@ -21,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "fixture/drawing_rom.h"
 #include "fixture/rom_fixture.h"
 #include "fixture/run_tool.h"
 
@@ -183,6 +188,16 @@ int main(int argc, char** argv) {
                                       fixture::BuildRom(fixture::RandomRooms(DESTINATION_SEED))));
     writer.Put("hack.sfc", fixture::BuildEditorRom(fixture::RandomRooms(3, EditorRoomOptions())));
     writer.Put("other.sfc", fixture::BuildEditorRom(fixture::RandomRooms(4, EditorRoomOptions())));
+    // For the pictures and the packs: the sample ROMs of make demo, with the
+    // synthetic drawing code; for a run that takes a while, a 4 MiB one.
+    fixture::ByteList drawnSource = fixture::BuildRom(fixture::RandomRooms(SOURCE_SEED));
+    fixture::ByteList drawnDestination = fixture::BuildRom(fixture::RandomRooms(DESTINATION_SEED));
+    fixture::PlantDrawingCode(drawnSource);
+    fixture::PlantDrawingCode(drawnDestination);
+    writer.Put("drawn-source.sfc", drawnSource);
+    writer.Put("drawn-destination.sfc", drawnDestination);
+    drawnDestination.resize(4 * 1024 * 1024);
+    writer.Put("big-destination.sfc", drawnDestination);
     writer.cases.push_back(
         {"transfer", "source.sfc", "destination.smc", "plain", "1-40-2-41-3-300", "--map"});
     writer.cases.push_back({"relay", "source.sfc", "-", "none", "", ""});

@@ -89,30 +89,31 @@ std::string Summary(int differing, int moved) {
 
 }  // namespace
 
-std::string CheckRoomsInGame(const GameCheckSource& source, const RomImage& out,
-                             const RoomList& sourceRooms, const RoomList& destinationRooms) {
+GameCheckReport CheckRoomsInGame(const GameCheckSource& source, const RomImage& out,
+                                 const RoomList& sourceRooms, const RoomList& destinationRooms) {
   if (source.rom == nullptr) {
-    return NotMade(source.name + " is a room pack, which holds no code of the game");
+    return GameCheckReport{
+        NotMade(source.name + " is a room pack, which holds no code of the game")};
   }
   for (const RomImage* rom : {source.rom, &out}) {
     const std::string missing = MissingLoadingCode(*rom);
-    if (!missing.empty()) return NotMade(missing);
+    if (!missing.empty()) return GameCheckReport{NotMade(missing)};
   }
   RoomLoader sourceLoader;
   RoomLoader outLoader;
   PrepareRoomLoader(sourceLoader, source.rom->bytes);
   PrepareRoomLoader(outLoader, out.bytes);
   const std::vector<int> sourceOf = SourceOfEachRoom(sourceRooms, destinationRooms);
-  std::string lines;
-  int moved = 0;
-  int differing = 0;
+  GameCheckReport report;
+  report.made = true;
   for (int room = 0; room < ROOM_COUNT; ++room) {
     const int sourceRoom = sourceOf.at(static_cast<std::size_t>(room));
     if (sourceRoom == NOT_MOVED) continue;
-    ++moved;
+    ++report.moved;
     const std::string line = ComparePair(sourceLoader, outLoader, sourceRoom, room);
-    if (!line.empty()) ++differing;
-    lines += line;
+    if (!line.empty()) ++report.differing;
+    report.text += line;
   }
-  return lines + Summary(differing, moved);
+  report.text += Summary(report.differing, report.moved);
+  return report;
 }

@@ -28,7 +28,14 @@ struct GameCheckSource {
   std::string name;
 };
 
+struct GameCheckReport {
+  std::string text;  // the lines, the summary or the line saying why no check was made last
+  bool made = false;
+  int moved = 0;
+  int differing = 0;
+};
+
 // The lines for the pairs of the lists (the last pair naming a destination
 // room is the one it holds), the destination rooms in ascending order.
-std::string CheckRoomsInGame(const GameCheckSource& source, const RomImage& out,
-                             const RoomList& sourceRooms, const RoomList& destinationRooms);
+GameCheckReport CheckRoomsInGame(const GameCheckSource& source, const RomImage& out,
+                                 const RoomList& sourceRooms, const RoomList& destinationRooms);

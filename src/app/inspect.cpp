@@ -331,7 +331,7 @@ std::string FormatSummary(RomImage& rom, const RomTables& tables, const RoomSet&
 
 }  // namespace
 
-std::string InspectRom(RomImage& rom, const RoomList* rooms, const OutputLayout& layout) {
+Inspection InspectRomRooms(RomImage& rom, const RoomList* rooms, const OutputLayout& layout) {
   RoomSet roomSet;
   RomTables tables;
   ReadAllRooms(rom, roomSet, tables);
@@ -339,13 +339,21 @@ std::string InspectRom(RomImage& rom, const RoomList* rooms, const OutputLayout&
   const std::vector<Extent> extents = Extents(rom, tables, roomSet, pointers);
 
   const SharedPointers shared = Sharing(pointers);
-  std::string text =
-      Format("Rooms of %s (sizes in bytes; =0x012: shared with room 0x012)\n", rom.name.c_str());
+  Inspection inspection;
+  std::string& text = inspection.text;
+  text = Format("Rooms of %s (sizes in bytes; =0x012: shared with room 0x012)\n", rom.name.c_str());
   text += FormatRoomHeading();
+  std::size_t line = LineCounter{}.At(text);
   for (const int room : RoomsToShow(rooms)) {
+    inspection.rooms.push_back(
+        InspectedRoomOf(roomSet[static_cast<std::size_t>(room)], room, line++));
     text += FormatRoomRow(roomSet, shared, room);
   }
   text += '\n';
   text += FormatSummary(rom, tables, roomSet, layout, extents);
-  return text;
+  return inspection;
+}
+
+std::string InspectRom(RomImage& rom, const RoomList* rooms, const OutputLayout& layout) {
+  return InspectRomRooms(rom, rooms, layout).text;
 }

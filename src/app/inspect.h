@@ -19,6 +19,7 @@
 
 #include <string>
 
+#include "app/inspection.h"
 #include "app/job/output_layout.h"
 #include "rom/rom_image.h"
 #include "rooms/transfer.h"
@@ -28,3 +29,6 @@
 // rooms of the per-room part (nullptr: all 320); the summary covers them all.
 // `layout` says where the relocated area is looked for.
 std::string InspectRom(RomImage& rom, const RoomList* rooms, const OutputLayout& layout);
+
+// The same look, with the rooms listed as data beside the text.
+Inspection InspectRomRooms(RomImage& rom, const RoomList* rooms, const OutputLayout& layout);

@@ -7,8 +7,12 @@
 
 #include <string>
 
+#include "app/inspection.h"
 #include "packs/room_pack.h"
 #include "rooms/transfer.h"
 
 // `rooms` selects the rooms shown (nullptr: every room the pack holds).
 std::string InspectPack(const RoomPack& pack, const RoomList* rooms);
+
+// The same look, with the rooms and notes as data beside the text.
+Inspection InspectPackRooms(const RoomPack& pack, const RoomList* rooms);

@@ -120,37 +120,39 @@ std::string FormatBlockRow(const MapRow& row) {
                 FormatBanks(row.banks).c_str());
 }
 
-struct BankUse {
-  std::int64_t used = 0;
-  std::int64_t lastEnd = 0;  // end of the bank's last block, or the bank start
-};
-
-BankUse UseOfBank(const OutputRom& out, std::int64_t bank) {
+MapBank UseOfBank(const OutputRom& out, std::int64_t bank) {
   const std::int64_t bankStart = bank * BANK_BYTES;
   const std::int64_t bankEnd = bankStart + BANK_BYTES;
-  BankUse use{0, bankStart};
+  std::int64_t used = 0;
+  std::int64_t lastEnd = bankStart;  // end of the bank's last block, or the bank start
   for (const PlacedBlock& block : out.placedBlocks) {
     const std::int64_t start = std::max(block.start, bankStart);
     const std::int64_t end = std::min(block.end, bankEnd);
     if (start < end) {
-      use.used += end - start;
-      use.lastEnd = std::max(use.lastEnd, end);
+      used += end - start;
+      lastEnd = std::max(lastEnd, end);
     }
   }
-  return use;
+  return MapBank{bank, used, lastEnd - bankStart - used, bankEnd - lastEnd};
 }
 
-std::string FormatBankRows(const OutputRom& out, std::int64_t areaStart, std::int64_t areaEnd) {
-  std::string text = "Bank  File offsets   Used  Gaps  Free\n";
+std::vector<MapBank> BanksOf(const OutputRom& out, std::int64_t areaStart, std::int64_t areaEnd) {
+  std::vector<MapBank> banks;
   const std::int64_t lastBank = BankOf(std::max(areaStart, areaEnd - 1));
   for (std::int64_t bank = BankOf(areaStart); bank <= lastBank; ++bank) {
-    const std::int64_t bankStart = bank * BANK_BYTES;
-    const BankUse use = UseOfBank(out, bank);
-    text += Format("%02llX    %s  %4llX  %4llX  %4llX\n", static_cast<long long>(bank),
+    banks.push_back(UseOfBank(out, bank));
+  }
+  return banks;
+}
+
+std::string FormatBankRows(const std::vector<MapBank>& banks) {
+  std::string text = "Bank  File offsets   Used  Gaps  Free\n";
+  for (const MapBank& bank : banks) {
+    const std::int64_t bankStart = bank.bank * BANK_BYTES;
+    text += Format("%02llX    %s  %4llX  %4llX  %4llX\n", static_cast<long long>(bank.bank),
                    FormatRange(bankStart, bankStart + BANK_BYTES - 1).c_str(),
-                   static_cast<long long>(use.used),
-                   static_cast<long long>(use.lastEnd - bankStart - use.used),
-                   static_cast<long long>(bankStart + BANK_BYTES - use.lastEnd));
+                   static_cast<long long>(bank.used), static_cast<long long>(bank.gaps),
+                   static_cast<long long>(bank.free));
   }
   return text;
 }
@@ -284,7 +286,7 @@ std::string FormatMap(const OutputRom& out, const OutputLayout& layout) {
     text += FormatBlockRow(row);
   }
   text += '\n';
-  text += FormatBankRows(out, areaStart, areaEnd);
+  text += FormatBankRows(BanksOf(out, areaStart, areaEnd));
   text += '\n';
   text += FormatTotal(out, areaStart, areaEnd);
   text += '\n';
@@ -294,4 +296,15 @@ std::string FormatMap(const OutputRom& out, const OutputLayout& layout) {
     text += FormatInPlaceRows(out);
   }
   return text;
+}
+
+MapSummary SummariseMap(const OutputRom& out, const OutputLayout& layout) {
+  MapSummary summary;
+  for (const MapRow& row : BuildRows(out)) {
+    summary.blocks.push_back(
+        MapBlock{row.name, row.start, row.end, {row.banks.begin(), row.banks.end()}});
+  }
+  summary.banks = BanksOf(out, layout.base, RelocatedAreaEnd(out, layout));
+  summary.inPlace = out.inPlaceRegions;
+  return summary;
 }

@@ -13,12 +13,36 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/job/output_layout.h"
 #include "rom/output_rom.h"
 
 // `layout` is the one the writers placed the blocks by.
 std::string FormatMap(const OutputRom& out, const OutputLayout& layout);
+
+// The map's blocks and banks as data: what its rows show.
+struct MapBlock {
+  std::string name;
+  std::int64_t start = 0;
+  std::int64_t end = 0;  // one past the last byte
+  std::vector<std::int64_t> banks;
+};
+
+struct MapBank {
+  std::int64_t bank = 0;
+  std::int64_t used = 0;
+  std::int64_t gaps = 0;
+  std::int64_t free = 0;
+};
+
+struct MapSummary {
+  std::vector<MapBlock> blocks;
+  std::vector<MapBank> banks;
+  std::vector<InPlaceRegion> inPlace;  // the editable layout's tables rewritten in place
+};
+
+MapSummary SummariseMap(const OutputRom& out, const OutputLayout& layout);
 
 // The heading and one row of a table of limits, shared by the views:
 // name, bytes used, the limit, bytes left and the share used in percent.

@@ -131,38 +131,59 @@ std::string ReportLine(const std::string& pictureName, const DrawingCounts& coun
                 Plural(counts.unmappedAccesses, "es"));
 }
 
+// The inputs of a picture, opened and checked, with the pairs it draws.
+struct PictureInputs {
+  RoomList sourceRooms;
+  RoomList destinationRooms;
+  bool listGiven = false;
+  InputFile source;
+  std::optional<RoomPack> pack;
+  std::optional<InputFile> destination;
+};
+
+void OpenPictureInputs(const CommandLine& line, PictureInputs& inputs) {
+  const PictureArguments arguments = TakePictureArguments(line.positionals);
+  inputs.listGiven = ReadPictureList(arguments, line, inputs.sourceRooms, inputs.destinationRooms);
+  inputs.source = OpenInput(arguments.source, "source ROM");
+  if (inputs.source.pack) {
+    if (!arguments.destination) {
+      StopRun(Format("%s is a room pack: name the destination ROM to apply it to.\n",
+                     inputs.source.name.c_str()));
+    }
+    inputs.pack = ReadPackFile(inputs.source);
+    if (inputs.listGiven) {
+      RefuseRoomsNotHeld(*inputs.pack, inputs.source.name, inputs.sourceRooms);
+    } else {
+      FillHeldRoomLists(*inputs.pack, inputs.sourceRooms, inputs.destinationRooms);
+    }
+  }
+  if (arguments.destination) {
+    inputs.destination = OpenInput(*arguments.destination, "destination ROM");
+    if (inputs.destination->pack) {
+      StopRun(Format("%s is a room pack: it can be a source, not a destination.\n",
+                     inputs.destination->name.c_str()));
+    }
+  }
+}
+
+Picture DrawPictureInputs(PictureInputs& inputs, DrawingCounts& counts) {
+  if (inputs.destination) {
+    return DrawPreview(inputs.source, inputs.pack, *inputs.destination, inputs.sourceRooms,
+                       inputs.destinationRooms, counts);
+  }
+  return DrawRooms(inputs.source.rom->image,
+                   inputs.listGiven ? RoomsNamedIn(inputs.sourceRooms, inputs.destinationRooms)
+                                    : inputs.destinationRooms,
+                   counts);
+}
+
 }  // namespace
 
 void RunPicture(const CommandLine& line) {
   const std::string& pictureName = *line.picture;
-  const PictureArguments arguments = TakePictureArguments(line.positionals);
-  RoomList sourceRooms;
-  RoomList destinationRooms;
-  const bool listGiven = ReadPictureList(arguments, line, sourceRooms, destinationRooms);
-
-  InputFile source = OpenInput(arguments.source, "source ROM");
-  std::optional<RoomPack> pack;
-  if (source.pack) {
-    if (!arguments.destination) {
-      StopRun(Format("%s is a room pack: name the destination ROM to apply it to.\n",
-                     source.name.c_str()));
-    }
-    pack = ReadPackFile(source);
-    if (listGiven) {
-      RefuseRoomsNotHeld(*pack, source.name, sourceRooms);
-    } else {
-      FillHeldRoomLists(*pack, sourceRooms, destinationRooms);
-    }
-  }
-  std::optional<InputFile> destination;
-  if (arguments.destination) {
-    destination = OpenInput(*arguments.destination, "destination ROM");
-    if (destination->pack) {
-      StopRun(Format("%s is a room pack: it can be a source, not a destination.\n",
-                     destination->name.c_str()));
-    }
-  }
-  CheckPictureName(pictureName, source, destination ? &*destination : nullptr);
+  PictureInputs inputs;
+  OpenPictureInputs(line, inputs);
+  CheckPictureName(pictureName, inputs.source, inputs.destination ? &*inputs.destination : nullptr);
 
   PictureFile file;
   file.pending = CreatePendingFile(pictureName);
@@ -170,15 +191,16 @@ void RunPicture(const CommandLine& line) {
     StopRun(Format("Could not open new picture file %s.\n", pictureName.c_str()));
   }
   DrawingCounts counts;
-  const Picture picture =
-      destination
-          ? DrawPreview(source, pack, *destination, sourceRooms, destinationRooms, counts)
-          : DrawRooms(source.rom->image,
-                      listGiven ? RoomsNamedIn(sourceRooms, destinationRooms) : destinationRooms,
-                      counts);
+  const Picture picture = DrawPictureInputs(inputs, counts);
   RomImage png;
   png.name = pictureName;
   png.bytes = EncodePng(picture);
   CommitFile(*file.pending, png);
   std::fputs(ReportLine(pictureName, counts).c_str(), stdout);
+}
+
+Picture DrawCommandLinePicture(const CommandLine& line, DrawingCounts& counts) {
+  PictureInputs inputs;
+  OpenPictureInputs(line, inputs);
+  return DrawPictureInputs(inputs, counts);
 }

@@ -8,5 +8,11 @@
 #pragma once
 
 #include "app/options.h"
+#include "picture/png.h"
+#include "picture/room_picture.h"
 
 void RunPicture(const CommandLine& line);
+
+// What RunPicture draws for `line`, with the same checks of its inputs, but
+// no file: for the page, which shows the pixels themselves.
+Picture DrawCommandLinePicture(const CommandLine& line, DrawingCounts& counts);

@@ -200,26 +200,28 @@ struct MovedRooms {
 };
 
 // The options' work on the finished image, before anything is written.
-void FinishImage(const CommandLine& line, TransferResult& result, const MovedRooms& moved) {
+void FinishImage(const CommandLine& line, TransferResult& result, const MovedRooms& moved,
+                 RunReport& report) {
   if (line.fixChecksum) {
     FixChecksum(result.out);
   }
   if (line.map) {
     std::fputs(FormatMap(result.out, result.layout).c_str(), stdout);
+    report.map = SummariseMap(result.out, result.layout);
   }
   if (line.verify) {
-    const VerifyReport report = VerifyOutput(result);
-    if (report.unexpected > 0) {
-      StopRun(report.text);
+    const VerifyReport& verify = report.verify.emplace(VerifyOutput(result));
+    if (verify.unexpected > 0) {
+      StopRun(verify.text);
     }
-    std::fputs(report.text.c_str(), stdout);
-    std::fputs(CheckRoomsInGame(moved.source, result.out, moved.sourceRooms, moved.destinationRooms)
-                   .c_str(),
-               stdout);
+    std::fputs(verify.text.c_str(), stdout);
+    const GameCheckReport& game = report.gameCheck.emplace(
+        CheckRoomsInGame(moved.source, result.out, moved.sourceRooms, moved.destinationRooms));
+    std::fputs(game.text.c_str(), stdout);
   }
 }
 
-void RunTransfer(const CommandLine& line) {
+void RunTransfer(const CommandLine& line, RunReport& report) {
   RoomList sourceRooms;
   RoomList destinationRooms;
 
@@ -255,7 +257,7 @@ void RunTransfer(const CommandLine& line) {
                                            outputName, LayoutOf(line), stdout);
   }();
   const GameCheckSource gameSource{pack ? nullptr : &source.rom->image, source.name};
-  FinishImage(line, result, MovedRooms{gameSource, sourceRooms, destinationRooms});
+  FinishImage(line, result, MovedRooms{gameSource, sourceRooms, destinationRooms}, report);
 
   std::fflush(stdout);
   if (line.dryRun) {
@@ -263,10 +265,11 @@ void RunTransfer(const CommandLine& line) {
     return;
   }
   CommitFile(*output.pending, result.out);
+  report.output = outputName;
 }
 
 // --inspect: reads one ROM, dropping a copier header in memory only.
-void RunInspection(const CommandLine& line) {
+void RunInspection(const CommandLine& line, RunReport& report) {
   RoomList selection;
   if (line.rooms) {
     RoomList sourceRooms;
@@ -284,25 +287,31 @@ void RunInspection(const CommandLine& line) {
     if (line.rooms) {
       RefuseRoomsNotHeld(pack, file.name, selection);
     }
-    std::fputs(InspectPack(pack, line.rooms ? &selection : nullptr).c_str(), stdout);
+    const Inspection& inspection =
+        report.inspection.emplace(InspectPackRooms(pack, line.rooms ? &selection : nullptr));
+    std::fputs(inspection.text.c_str(), stdout);
     return;
   }
   RomImage& image = file.rom->image;
   image.name = file.name;  // no headerless copy is made: messages name the file itself
   OutputLayout layout;
   layout.base = line.relocationBase;
-  std::fputs(InspectRom(image, line.rooms ? &selection : nullptr, layout).c_str(), stdout);
+  const Inspection& inspection =
+      report.inspection.emplace(InspectRomRooms(image, line.rooms ? &selection : nullptr, layout));
+  std::fputs(inspection.text.c_str(), stdout);
 }
 
-void Run(const CommandLine& line) {
+void Run(const CommandLine& line, RunReport& report) {
   if (line.exportPack) {
     RunExport(line);
+    report.output = *line.exportPack;
   } else if (line.picture) {
     RunPicture(line);
+    report.output = *line.picture;
   } else if (line.inspectRom) {
-    RunInspection(line);
+    RunInspection(line, report);
   } else {
-    RunTransfer(line);
+    RunTransfer(line, report);
   }
 }
 
@@ -323,10 +332,13 @@ std::string FailureLine(const std::exception_ptr& failure) {
   }
 }
 
-int RunCommandLine(int argc, char** argv) {
+int RunCommandLine(int argc, char** argv, RunReport* report) {
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const ParsedCommandLine parsed = ParseCommandLine(arguments);
   if (!parsed.usageError.empty()) {
+    if (report != nullptr) {
+      report->failure = parsed.usageError;
+    }
     std::fputs(parsed.usageError.c_str(), stdout);
     std::fflush(stdout);
     return USAGE_ERROR_STATUS;
@@ -338,11 +350,16 @@ int RunCommandLine(int argc, char** argv) {
   }
   // The output's temporary file is gone by the time a failure is printed.
   try {
-    Run(parsed.line);
+    RunReport unused;
+    Run(parsed.line, report != nullptr ? *report : unused);
     std::fflush(stdout);
     return 0;
   } catch (...) {
-    std::fputs(FailureLine(std::current_exception()).c_str(), stdout);
+    const std::string line = FailureLine(std::current_exception());
+    if (report != nullptr) {
+      report->failure = line;
+    }
+    std::fputs(line.c_str(), stdout);
   }
   std::fflush(stdout);
   return 1;

@@ -37,15 +37,15 @@ VerifyReport VerifyOutput(TransferResult& result) {
       result.destinationSet, readBack, result.out,
       result.layout.kind == LayoutKind::Editable ? GAME_TORCH_SPACE : TORCH_TABLE_LIMIT);
   VerifyReport report;
-  int expected = 0;
   for (const RoomDifference& difference : differences) {
     report.text += FormatDifference(difference);
     if (difference.expected) {
-      ++expected;
+      ++report.expected;
     } else {
       ++report.unexpected;
     }
   }
-  report.text += FormatSummary(report.unexpected, expected);
+  report.summary = FormatSummary(report.unexpected, report.expected);
+  report.text += report.summary;
   return report;
 }

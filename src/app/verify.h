@@ -15,8 +15,10 @@
 #include "app/job/transfer_job.h"
 
 struct VerifyReport {
-  std::string text;    // the difference lines and the summary line
-  int unexpected = 0;  // differences that are not expected: the output must not be written
+  std::string text;     // the difference lines and the summary line
+  std::string summary;  // the summary line alone
+  int unexpected = 0;   // differences that are not expected: the output must not be written
+  int expected = 0;
 };
 
 VerifyReport VerifyOutput(TransferResult& result);
