@@ -14,11 +14,13 @@ keyboard, a narrow screen, and that nothing is fetched from anywhere.
 
 import json
 import os
+import shlex
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
+import zlib
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -30,6 +32,25 @@ PAGE, ROOMXFER, CASES, SCREENSHOTS = (os.path.abspath(a) for a in sys.argv[1:5])
 PAGE_URL = 'file://' + PAGE
 CHECKBOXES = {'--editable': 'opt-editable', '--fix-checksum': 'opt-fix-checksum',
               '--verify': 'opt-verify', '--dry-run': 'opt-dry-run', '--map': 'opt-map'}
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+PNG_DECODE = os.path.join(SOURCE_DIR, 'tests', 'png_decode.py')
+# Width, height and CRC-32 of a canvas's pixels, red, green and blue of each.
+CANVAS_CRC = """
+var canvas = document.getElementById(arguments[0]);
+var data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+var table = [];
+for (var n = 0; n < 256; ++n) {
+  var c = n;
+  for (var k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320 ^ (c >>> 1) : c >>> 1;
+  table.push(c >>> 0);
+}
+var crc = 0xFFFFFFFF;
+for (var i = 0; i < data.length; ++i) {
+  if ((i & 3) === 3) continue;
+  crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >>> 8);
+}
+return [canvas.width, canvas.height, (crc ^ 0xFFFFFFFF) >>> 0];
+"""
 failures = []
 checks = 0
 
@@ -71,12 +92,12 @@ def inputs(case):
     return [name for name in (case['source'], case['destination']) if name]
 
 
-def run_native(case):
+def run_native(case, inputs_dir=CASES):
     """Status, standard output and written files of the command line's run."""
     folder = tempfile.mkdtemp(prefix='roomxfer-cli-')
     try:
         for name in inputs(case):
-            shutil.copyfile(os.path.join(CASES, name), os.path.join(folder, name))
+            shutil.copyfile(os.path.join(inputs_dir, name), os.path.join(folder, name))
         started = time.perf_counter()
         run = subprocess.run([ROOMXFER] + command_line(case), cwd=folder, capture_output=True)
         took = (time.perf_counter() - started) * 1000
@@ -151,11 +172,23 @@ class Browser:
         self.js('arguments[0].textContent = ""', status)
         self.element(role + '-file').send_keys(path)
         name = os.path.basename(path)
-        self.wait(lambda: name in status.text, 'loading ' + name)
+        self.wait(lambda: name in status.text and not status.text.startswith('Reading '),
+                  'loading ' + name)
 
     def set_field(self, text):
         self.js('var f = document.getElementById("rooms-field"); f.value = arguments[0];'
                 'f.dispatchEvent(new Event("input"));', text)
+
+    def field_becomes(self, text, what):
+        return self.wait(lambda: self.element('rooms-field').get_attribute('value') == text, what,
+                         seconds=5)
+
+    def pixels(self, id):
+        """Width, height and the CRC-32 of the RGB bytes of the canvas `id`,
+        once a picture is drawn there."""
+        self.wait(lambda: self.js('return document.getElementById(arguments[0]).dataset.drawn', id),
+                  'a picture in ' + id, seconds=60)
+        return tuple(self.js(CANVAS_CRC, id))
 
     def set_checkbox(self, id, on):
         box = self.element(id)
@@ -180,19 +213,19 @@ class Browser:
         self.js('document.getElementById("run-status").textContent = ""')
         self.wait(lambda: self.element('run').is_enabled(), 'the Run button enabled')
         self.element('run').click()
-        self.wait(lambda: self.element('run-status').text, 'the run')
+        self.wait(lambda: self.element('run-status').text not in ('', 'Running...'), 'the run')
         log = self.js('return document.getElementById("log").textContent')
         done = 'fine' in self.element('run-status').get_attribute('class')
         names = self.js('return Array.from(document.querySelectorAll("#downloads a"))'
                         '.map(a => a.download)')
         return log, done, names
 
-    def download_all(self):
+    def download_all(self, links='#downloads a'):
         """Clicks every download: the files as saved, by name."""
         folder = tempfile.mkdtemp(dir=self.downloads)
         self.driver.execute_cdp_cmd('Browser.setDownloadBehavior',
                                     {'behavior': 'allow', 'downloadPath': folder})
-        links = self.driver.find_elements(By.CSS_SELECTOR, '#downloads a')
+        links = self.driver.find_elements(By.CSS_SELECTOR, links)
         for link in links:
             link.click()
 
@@ -250,6 +283,245 @@ def same_as_command_line(browser, cases):
     return relay_times
 
 
+def native_picture(args, folder):
+    """Width, height and CRC-32 of the PNG the command line's --picture
+    writes for `args` in `folder`, and how long the run took (ms)."""
+    started = time.perf_counter()
+    run = subprocess.run([ROOMXFER, '--picture', 'cli.png'] + args, cwd=folder, capture_output=True)
+    took = (time.perf_counter() - started) * 1000
+    if run.returncode != 0:
+        raise RuntimeError('--picture %s: %s' % (args, run.stdout.decode()))
+    decoded = subprocess.run(['/usr/bin/python3', PNG_DECODE, os.path.join(folder, 'cli.png'),
+                              os.path.join(folder, 'cli.rgb')], capture_output=True, check=True)
+    width, height = (int(n) for n in decoded.stdout.split()[:2])
+    with open(os.path.join(folder, 'cli.rgb'), 'rb') as file:
+        crc = zlib.crc32(file.read())
+    return (width, height, crc), took
+
+
+def drawn_folder():
+    folder = tempfile.mkdtemp(prefix='roomxfer-drawn-')
+    for name in ('drawn-source.sfc', 'drawn-destination.sfc', 'big-destination.sfc'):
+        shutil.copyfile(os.path.join(CASES, name), os.path.join(folder, name))
+    return folder
+
+
+def pick_in_grid(browser, role, moves):
+    """Picks a room in `role`'s picture with the keyboard: from room 0,
+    `moves` arrow keys, then Enter."""
+    grid = browser.element(role + '-grid')
+    browser.js('arguments[0].focus()', grid)
+    grid.send_keys(Keys.HOME, *moves)
+    grid.send_keys(Keys.ENTER)
+
+
+def pictures_and_packs(browser):
+    """The pictures equal the command line's PNG pixels; packs made and
+    taken as the command line makes and takes them. Gives the picture times."""
+    folder = drawn_folder()
+    source = os.path.join(folder, 'drawn-source.sfc')
+    destination = os.path.join(folder, 'drawn-destination.sfc')
+    browser.open()
+    browser.set_checkbox('opt-map', False)
+    browser.load('source', source)
+    browser.load('destination', destination)
+    check(browser.pixels('source-underworld') == native_picture(['drawn-source.sfc'], folder)[0],
+          'the underworld in the page is --picture\'s')
+    check(browser.pixels('destination-underworld') ==
+          native_picture(['drawn-destination.sfc'], folder)[0],
+          'the destination\'s underworld in the page is --picture\'s')
+    # Pointing shows the room's number and sizes.
+    browser.js('var grid = document.getElementById("source-grid");'
+               'var box = grid.getBoundingClientRect();'
+               'grid.dispatchEvent(new MouseEvent("mousemove", {bubbles: true,'
+               '  clientX: box.left + 3.5 * box.width / 16, clientY: box.top + box.height / 40}));')
+    check(browser.element('source-point').text.startswith('Room 0x003 (3): layer '),
+          'pointing at a room in the picture names it and its sizes (%s)' %
+          browser.element('source-point').text)
+
+    # A room picked in the picture by keyboard, at full size; the times of a
+    # few, against the command line's.
+    times = []
+    for room in (3, 5, 21):
+        moves = [Keys.ARROW_RIGHT] * (room % 16) + [Keys.ARROW_DOWN] * (room // 16)
+        browser.js('delete document.getElementById("picked-room").dataset.drawn')
+        pick_in_grid(browser, 'source', moves)
+        expected, native_ms = native_picture(['--rooms=%d' % room, 'drawn-source.sfc'], folder)
+        check(browser.pixels('picked-room') == expected,
+              'room %d picked in the picture is drawn as --picture draws it' % room)
+        times.append((browser.js('return pictureTimes.picked.ms'), native_ms))
+    pick_in_grid(browser, 'destination', [Keys.ARROW_DOWN, Keys.ARROW_DOWN, Keys.ARROW_RIGHT])
+    check(browser.field_becomes('21:33', 'the pair picked in the pictures'),
+          'a room picked in each picture makes a pair')
+
+    # After a run: the moved room as the source draws it and as the new ROM does.
+    browser.set_field('21:33,5:40')
+    case = {'source': 'drawn-source.sfc', 'destination': 'drawn-destination.sfc', 'form': 'rooms',
+            'list': '21:33,5:40', 'options': []}
+    _, stdout, written, _ = run_native(dict(case, name='pictures'), folder)
+    log, done, _ = browser.run()
+    check(done and log == stdout, 'a run between drawing ROMs gives the command line\'s lines')
+    with open(os.path.join(folder, '_drawn-destination.sfc'), 'wb') as file:
+        file.write(written['_drawn-destination.sfc'])
+    check(browser.pixels('moved-before') ==
+          native_picture(['--rooms=21', 'drawn-source.sfc'], folder)[0] and
+          browser.pixels('moved-after') ==
+          native_picture(['--rooms=33', '_drawn-destination.sfc'], folder)[0],
+          'a moved room is drawn as the source draws it beside the new ROM\'s drawing')
+    browser.js('delete document.getElementById("moved-after").dataset.drawn')
+    browser.driver.find_elements(By.CSS_SELECTOR, '#moved-pairs button')[1].click()
+    check(browser.pixels('moved-after') ==
+          native_picture(['--rooms=40', '_drawn-destination.sfc'], folder)[0],
+          'each moved pair can be shown')
+    browser.driver.save_screenshot(os.path.join(SCREENSHOTS, 'pictures.png'))
+
+    # The chosen rooms saved as a room pack: --export's bytes.
+    export = subprocess.run([ROOMXFER, '--export=drawn-source.pack', '--rooms=21:33,5:40', '--',
+                             'drawn-source.sfc'], cwd=folder, capture_output=True)
+    with open(os.path.join(folder, 'drawn-source.pack'), 'rb') as file:
+        pack = file.read()
+    browser.element('save-pack').click()
+    browser.wait(lambda: browser.element('pack-status').text.startswith('Wrote'), 'the pack')
+    check(browser.element('pack-status').text == export.stdout.decode().rstrip('\n'),
+          'saving the pack says what --export says')
+    check(browser.download_all('#pack-downloads a') == {'drawn-source.pack': pack},
+          'the pack saved in the page is --export\'s, byte for byte')
+
+    # The pack as the source: its notes, its pictures by the destination's
+    # code, the command line's lines and bytes.
+    browser.open()
+    browser.set_checkbox('opt-map', False)
+    browser.load('source', os.path.join(folder, 'drawn-source.pack'))
+    check('a room pack' in browser.element('source-status').text,
+          'a pack is loaded as a pack (%s)' % browser.element('source-status').text)
+    browser.load('destination', destination)
+    check(browser.pixels('source-underworld') ==
+          native_picture(['drawn-source.pack', 'drawn-destination.sfc'], folder)[0],
+          'a pack is drawn by the destination\'s code, as --picture PACK DESTINATION draws it')
+    case = dict(case, name='pack', source='drawn-source.pack', form='none', list='')
+    _, stdout, written, _ = run_native(case, folder)
+    log, done, _ = browser.run()
+    check(done and log == stdout and browser.download_all() == written,
+          'a pack as the source gives the command line\'s lines and bytes')
+    shutil.rmtree(folder)
+    return times
+
+
+def mends(browser, cases):
+    """The shown command, names that look like options, the field's edits."""
+    transfer = {case['name']: case for case in cases}['transfer']
+    browser.open()
+    folder = tempfile.mkdtemp(prefix='roomxfer-dashes-')
+    odd = os.path.join(folder, "--odd name's.sfc")
+    shutil.copyfile(os.path.join(CASES, transfer['source']), odd)
+    browser.load('source', odd)
+    check(browser.element('source-status').text.startswith("--odd name's.sfc (") and
+          browser.driver.find_elements(By.CSS_SELECTOR, '#source-table button.room'),
+          'a file whose name starts with -- loads')
+    browser.load('destination', os.path.join(CASES, transfer['destination']))
+    browser.set_field('$12:$40,0x60..0x62:0x100')
+    browser.wait(lambda: '$12' in browser.element('command').text, 'the command')
+    typed = shlex.split(browser.element('command').text)
+    shutil.copyfile(os.path.join(CASES, transfer['destination']),
+                    os.path.join(folder, transfer['destination']))
+    native = subprocess.run([ROOMXFER] + typed[1:], cwd=folder, capture_output=True)
+    log, done, _ = browser.run()
+    check(typed[0] == 'roomxfer' and done and native.returncode == 0 and
+          log == native.stdout.decode(),
+          'the command shown, typed into a shell, is the run the page makes (%s)' %
+          browser.element('command').text)
+    browser.wait(lambda: len(browser.driver.find_elements(By.CSS_SELECTOR, '#pairs button')) == 4,
+                 'the pairs listed')
+    browser.driver.find_elements(By.CSS_SELECTOR, '#pairs button')[2].click()
+    check(browser.field_becomes('$12:$40,0x60:0x100,0x62:0x102', 'the pair removed'),
+          'removing a pair keeps the ranges and number forms typed')
+    shutil.rmtree(folder)
+
+
+def off_main_thread(browser):
+    """While a run of a 4 MiB destination works, a keystroke in the room
+    field shows at once: its pairs are listed while the run still goes."""
+    folder = drawn_folder()
+    browser.open()
+    browser.load('source', os.path.join(folder, 'drawn-source.sfc'))
+    browser.load('destination', os.path.join(folder, 'big-destination.sfc'))
+    for option in ('opt-verify', 'opt-map'):
+        browser.set_checkbox(option, True)
+    browser.set_field('')  # every room: a run that takes a while
+    browser.wait(lambda: browser.element('run').is_enabled(), 'the Run button enabled')
+    # The run is made to take a second longer in its worker (the lane "run"),
+    # so that the keystroke surely comes while it works.
+    browser.js("""
+        var core = document.getElementById('core-source');
+        window.coreText = core.textContent;
+        core.textContent = "self.addEventListener('message', function () {" +
+            "  if (Module.ccall.slowed) return;" +
+            "  var ccall = Module.ccall;" +
+            "  Module.ccall = function (name) {" +
+            "    var slow = name === 'PageRun' && self.name === 'run';" +
+            "    var until = performance.now() + (slow ? 1000 : 0);" +
+            "    while (performance.now() < until) {}" +
+            "    return ccall.apply(null, arguments);" +
+            "  };" +
+            "  Module.ccall.slowed = true;" +
+            "});\\n" + window.coreText;
+        restartCore();""")
+    browser.load('destination', os.path.join(folder, 'drawn-destination.sfc'))
+    browser.load('destination', os.path.join(folder, 'big-destination.sfc'))
+    browser.js("""
+        window.keyTimes = {};
+        var field = document.getElementById('rooms-field');
+        field.addEventListener('keydown', function (event) { keyTimes.key = performance.now(); });
+        new MutationObserver(function () {
+          if (keyTimes.key && !keyTimes.shown && document.querySelectorAll('#pairs li').length === 1) {
+            keyTimes.shown = performance.now();
+            keyTimes.running = document.getElementById('run-status').textContent === 'Running...';
+          }
+        }).observe(document.getElementById('pairs'), {childList: true});""")
+    browser.element('run').click()
+    browser.element('rooms-field').send_keys('1:2')
+    browser.wait(lambda: browser.element('run-status').text not in ('', 'Running...'), 'the run',
+                 seconds=120)
+    mend_core(browser)
+    times = browser.js('return window.keyTimes')
+    shown = times.get('shown', float('inf')) - times.get('key', 0)
+    check(times.get('running') and shown <= 100,
+          'a keystroke during a run shows within 100 ms (%.0f ms, the run %.0f ms)' %
+          (shown, browser.js('return window.roomxferLastRunMs')))
+    shutil.rmtree(folder)
+    return shown
+
+
+def no_regular_expressions():
+    """The page draws from the core's data: no regular expression is left
+    in its scripts to read printed lines with."""
+    folder = os.path.join(SOURCE_DIR, 'web', 'page')
+    for name in sorted(os.listdir(folder)):
+        if not name.endswith('.js'):
+            continue
+        with open(os.path.join(folder, name), encoding='utf-8') as file:
+            text = file.read()
+        found = [token for token in ('RegExp', '.exec(', '.test(', '.match(', '.search(',
+                                     'replace(/', 'split(/', 'matchAll(') if token in text]
+        check(not found, 'no regular expression in web/page/%s (%s)' % (name, found))
+
+
+def break_core(browser, entry):
+    """Makes the core's `entry` throw, as a WebAssembly trap would, in every
+    worker the page starts from now on, and starts them afresh."""
+    browser.js('var core = document.getElementById("core-source");'
+               'window.coreText = window.coreText || core.textContent;'
+               'core.textContent = "self.addEventListener(\'message\', function () { Module." +'
+               '  arguments[0] + " = function () { throw new WebAssembly.RuntimeError(\'unreachable\'); };'
+               '  });\\n" + window.coreText;'
+               'restartCore();', entry)
+
+
+def mend_core(browser):
+    browser.js('document.getElementById("core-source").textContent = window.coreText;'
+               'delete window.coreText; restartCore();')
+
+
 def page_behaviour(browser, cases):
     by_name = {case['name']: case for case in cases}
     transfer = by_name['transfer']
@@ -292,15 +564,23 @@ def page_behaviour(browser, cases):
     log, done, offered = browser.run()
     check(status == 1 and not done and log == stdout and offered == [],
           'a failed run shows its line and offers nothing')
-    # The core throwing instead of returning (as when the WebAssembly stops):
-    # a line says so, nothing is offered, and the page runs on.
-    browser.js('window.pageRunEntry = Module._PageRun;'
-               'Module._PageRun = function () { throw new WebAssembly.RuntimeError("unreachable"); };')
+    # The core throwing instead of returning (as when the WebAssembly stops),
+    # in a run and in the field's answers: a line says so, nothing is offered,
+    # and the page runs on with a fresh core.
+    break_core(browser, '_PageRun')
     _, done, offered = browser.run()
     check(not done and offered == [] and browser.element('run-status').text ==
           'The run stopped: the core failed in the page (RuntimeError: unreachable); '
           'nothing is offered.', 'a core that throws gives a line, not nothing')
-    browser.js('Module._PageRun = window.pageRunEntry')
+    break_core(browser, '_PageField')
+    browser.set_field('3:4')
+    check(browser.wait(lambda: browser.element('rooms-status').text, 'the field\'s line') ==
+          'The field could not be read: the core failed in the page (RuntimeError: unreachable).',
+          'a field the core throws on gives a line')
+    mend_core(browser)
+    browser.set_field(transfer['list'])
+    browser.wait(lambda: browser.js('return document.querySelectorAll("#pairs li").length') == 3,
+                 'the pairs after the core is mended')
     browser.set_checkbox('opt-editable', False)
     good = dict(transfer, options=[])
     _, stdout, written, _ = run_native(good)
@@ -331,11 +611,14 @@ def page_behaviour(browser, cases):
     row.send_keys(Keys.ARROW_DOWN, Keys.ARROW_DOWN, Keys.ENTER)
     row = browser.driver.find_element(By.CSS_SELECTOR, '#destination-table button.room[tabindex="0"]')
     row.send_keys(Keys.END, Keys.ENTER)
-    check(field.get_attribute('value') == '5:6,1:40,2:319', 'picked pairs are appended')
+    check(browser.field_becomes('5:6,1:40,2:319', 'the picked pairs'), 'picked pairs are appended')
+    browser.wait(lambda: len(browser.driver.find_elements(By.CSS_SELECTOR, '#pairs button')) == 3,
+                 'each pair listed')
     remove = browser.driver.find_elements(By.CSS_SELECTOR, '#pairs button')
-    check(len(remove) == 3, 'each pair is listed, removable')
     remove[0].send_keys(Keys.SPACE)
-    check(field.get_attribute('value') == '1:40,2:319', 'a removed pair leaves the field')
+    check(browser.field_becomes('1:40,2:319', 'the pair removed'), 'a removed pair leaves the field')
+    browser.wait(lambda: len(browser.driver.find_elements(By.CSS_SELECTOR, '#pairs button')) == 2,
+                 'the pairs left listed')
     _, stdout, written, _ = run_native(dict(transfer, list='1-40-2-319', options=[]))
     log, done, _ = browser.run()
     check(done and log == stdout and browser.download_all() == written,
@@ -380,6 +663,10 @@ def main():
         ready_ms = browser.open()
         relay_times = same_as_command_line(browser, cases)
         page_behaviour(browser, cases)
+        picture_times = pictures_and_packs(browser)
+        mends(browser, cases)
+        keystroke_ms = off_main_thread(browser)
+        no_regular_expressions()
     finally:
         browser.quit()
     page_url = PAGE_URL
@@ -393,6 +680,12 @@ def main():
     for page_ms, native_ms in relay_times:
         print('one-ROM re-lay: page %.1f ms, command line %.1f ms (process start and files '
               'included)' % (page_ms, native_ms))
+    page_ms = min(page for page, _ in picture_times)
+    native_ms = min(native for _, native in picture_times)
+    print('one room picture: page %.1f ms, command line %.1f ms (process start and PNG included)' %
+          (page_ms, native_ms))
+    check(page_ms <= 3 * native_ms, 'a room picture in the page takes at most 3 x the native time')
+    print('a keystroke during a 4 MiB run shown after %.0f ms' % keystroke_ms)
     print('%d cases compared with the command line, %d checks, %d failed' %
           (len(cases), checks, len(failures)))
     return 1 if failures else 0

@@ -229,11 +229,12 @@ function checkedOptions(extra) {
 }
 
 // The arguments the controls stand for, from the core: {arguments, command}.
-function commandFor(extra) {
+// `slot` names a request that a later one of the same slot replaces.
+function commandFor(extra, slot) {
   var destination = destinationRom();
   return askCore('field', { kind: 'runCommand', source: roms.source.name,
                             destination: oneRom() ? '' : destination.name, field: field(),
-                            options: checkedOptions(extra) });
+                            options: checkedOptions(extra) }, { slot: slot });
 }
 
 function inputFiles() {
@@ -257,8 +258,8 @@ function readyToRun() {
 
 function showPairs(update) {
   var text = field();
-  return askCore('field', { kind: 'field', field: text }).then(function (answer) {
-    if (update !== updates) return;
+  return askCore('field', { kind: 'field', field: text }, { slot: 'pairs' }).then(function (answer) {
+    if (update !== updates || answer.superseded) return;
     var list = $('pairs');
     list.textContent = '';
     fieldState = { text: text, answer: answer.failure ? null : answer };
@@ -284,8 +285,8 @@ function showPairs(update) {
 function showFieldRefusal(text, answer, update) {
   var args = answer.form === 'rooms' ? ['--dry-run', '--rooms=' + text, '--', '-']
                                      : ['--dry-run', '--', '-', '-', text];
-  runInCore('field', args, Object.create(null)).then(function (verdict) {
-    if (update !== updates) return;
+  runInCore('field', args, Object.create(null), 'refusal').then(function (verdict) {
+    if (update !== updates || verdict.superseded) return;
     setStatus('rooms-status', 'problem', verdict.failure ? 'The list could not be checked: ' +
               verdict.failure + '.' : verdict.result.failure);
   });
@@ -318,8 +319,8 @@ function checkSettings(update) {
         : '');
     return;
   }
-  commandFor('check').then(function (line) {
-    if (update !== updates) return null;
+  commandFor('check', 'check-command').then(function (line) {
+    if (update !== updates || line.superseded) return null;
     if (line.failure) {
       setStatus('check-status', 'problem', 'The check stopped: ' + line.failure + '.');
       return null;
@@ -350,8 +351,8 @@ function updateAll() {
     checkSettings(update);
     return;
   }
-  commandFor().then(function (line) {
-    if (update !== updates) return;
+  commandFor('', 'command').then(function (line) {
+    if (update !== updates || line.superseded) return;
     command = line.failure ? null : line;
     $('command').textContent = line.failure ? 'The command could not be made: ' + line.failure : line.command;
   });

@@ -19,7 +19,7 @@ function coreFailure(reason) { return 'the core failed in the page (' + reason +
 
 function startLane(name) {
   var url = URL.createObjectURL(new Blob([coreSource()], { type: 'text/javascript' }));
-  var lane = { name: name, worker: new Worker(url), url: url, queue: [], current: null };
+  var lane = { name: name, worker: new Worker(url, { name: name }), url: url, queue: [], current: null };
   lane.worker.onmessage = function (event) { finishRequest(lane, event.data); };
   lane.worker.onerror = function (event) {
     event.preventDefault();
