@@ -78,21 +78,6 @@ void CheckPictureName(const std::string& pictureName, const InputFile& source,
   }
 }
 
-// The picture's temporary file while the rooms are drawn: removed when the
-// run leaves without committing it, whatever stops it.
-struct PictureFile {
-  std::optional<PendingFile> pending;
-
-  PictureFile() = default;
-  PictureFile(const PictureFile&) = delete;
-  PictureFile& operator=(const PictureFile&) = delete;
-  ~PictureFile() {
-    if (pending) {
-      AbandonFile(*pending);
-    }
-  }
-};
-
 // One room at full size; several (ascending) in the underworld's grid.
 Picture DrawRooms(RomImage& rom, const RoomList& rooms, DrawingCounts& counts) {
   if (rooms.size() == 1) {
@@ -185,7 +170,7 @@ void RunPicture(const CommandLine& line) {
   OpenPictureInputs(line, inputs);
   CheckPictureName(pictureName, inputs.source, inputs.destination ? &*inputs.destination : nullptr);
 
-  PictureFile file;
+  PendingFileGuard file;
   file.pending = CreatePendingFile(pictureName);
   if (!file.pending) {
     StopRun(Format("Could not open new picture file %s.\n", pictureName.c_str()));

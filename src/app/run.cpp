@@ -158,21 +158,6 @@ void OpenInputs(const RunArguments& run, bool dryRun, InputFile& source, InputFi
   MakeHeaderlessCopy(*destination.rom, dryRun);
 }
 
-// The output's temporary file while the run builds it: removed when the run
-// leaves without committing it, whatever stops it.
-struct OutputFile {
-  std::optional<PendingFile> pending;
-
-  OutputFile() = default;
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
-  ~OutputFile() {
-    if (pending) {
-      AbandonFile(*pending);
-    }
-  }
-};
-
 // Creates the output file; a dry run only checks that it could be created.
 std::optional<PendingFile> PrepareOutput(const std::string& outputName, bool dryRun) {
   std::optional<PendingFile> output;
@@ -235,7 +220,7 @@ void RunTransfer(const CommandLine& line, RunReport& report) {
   OpenInputs(run, line.dryRun, source, destination);
 
   const std::string outputName = OutputName(run);
-  OutputFile output;
+  PendingFileGuard output;
   output.pending = PrepareOutput(outputName, line.dryRun);
   // From a pack the destination is copied; from ROMs the output takes over
   // the destination's storage, which nothing reads afterwards but, in a

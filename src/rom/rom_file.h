@@ -62,6 +62,21 @@ void CommitFile(PendingFile& file, const RomImage& image);
 // Closes and removes the temporary file, if any.
 void AbandonFile(PendingFile& file);
 
+// A pending file while it is written: abandoned when the guard goes before
+// the file is committed, whatever stops the run.
+struct PendingFileGuard {
+  std::optional<PendingFile> pending;
+
+  PendingFileGuard() = default;
+  PendingFileGuard(const PendingFileGuard&) = delete;
+  PendingFileGuard& operator=(const PendingFileGuard&) = delete;
+  ~PendingFileGuard() {
+    if (pending) {
+      AbandonFile(*pending);
+    }
+  }
+};
+
 // Test seam: a write that reaches past this many bytes into the file fails
 // part-way, as on a full disk. Negative (the default) means no limit.
 void SetWriteLimitForTesting(std::int64_t bytes);
