@@ -100,14 +100,14 @@ PAGE_ENTRY const char* PagePicture(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const ParsedCommandLine parsed = ParseCommandLine(arguments);
   if (!parsed.usageError.empty() || !parsed.line.picture) {
-    return HandToPage(RunJson(USAGE_ERROR_STATUS, RunReport{}, {}));
+    const std::string line = parsed.line.picture ? parsed.usageError : "No --picture given.\n";
+    return HandToPage(PictureJson(USAGE_ERROR_STATUS, line));
   }
   DrawingCounts counts;
   try {
     session.picture = DrawCommandLinePicture(parsed.line, counts);
   } catch (...) {
-    return HandToPage(
-        "{\"status\":1,\"line\":" + JsonString(FailureLine(std::current_exception())) + "}");
+    return HandToPage(PictureJson(1, FailureLine(std::current_exception())));
   }
   const std::vector<std::uint8_t>& rgb = session.picture.rgb;
   session.rgba.resize(rgb.size() / 3 * 4);
@@ -117,10 +117,7 @@ PAGE_ENTRY const char* PagePicture(int argc, char** argv) {
     session.rgba[4 * pixel + 2] = rgb[3 * pixel + 2];
     session.rgba[4 * pixel + 3] = 0xFF;
   }
-  return HandToPage(
-      "{\"status\":0,\"line\":\"\",\"width\":" + std::to_string(session.picture.width) +
-      ",\"height\":" + std::to_string(session.picture.height) +
-      ",\"instructions\":" + std::to_string(counts.instructions) + "}");
+  return HandToPage(PictureJson(0, "", &session.picture, &counts));
 }
 
 PAGE_ENTRY const std::uint8_t* PagePicturePixels() { return Session().rgba.data(); }

@@ -168,6 +168,18 @@ std::string RunJson(int status, const RunReport& report, const std::vector<std::
       .Json();
 }
 
+std::string PictureJson(int status, const std::string& line, const Picture* picture,
+                        const DrawingCounts* counts) {
+  return JsonObject{}
+      .Add("status", status)
+      .Add("line", LineJson(line))
+      .Add("width", picture != nullptr ? picture->width : 0)
+      .Add("height", picture != nullptr ? picture->height : 0)
+      .Add("instructions",
+           counts != nullptr ? static_cast<std::int64_t>(counts->instructions) : std::int64_t{0})
+      .Json();
+}
+
 std::string FieldJson(const std::string& field) {
   RoomList sourceRooms;
   RoomList destinationRooms;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/picture.h"
 #include "app/run.h"
 #include "rooms/transfer.h"
 
@@ -18,6 +19,11 @@ std::string JsonStrings(const std::vector<std::string>& texts);
 // {"status", "output", "written", "inspection", "map", "verify", "gameCheck", "failure"}:
 // the parts the run did not reach are null.
 std::string RunJson(int status, const RunReport& report, const std::vector<std::string>& written);
+
+// {"status", "line", "width", "height", "instructions"}: a picture drawn
+// (status 0), or the line the picture was refused with (without its "\n").
+std::string PictureJson(int status, const std::string& line, const Picture* picture = nullptr,
+                        const DrawingCounts* counts = nullptr);
 
 // {"usable", "form" ("empty", "rooms" or "list"), "pairs": [[source, destination], ...]}
 std::string FieldJson(const std::string& field);
