@@ -74,6 +74,7 @@ function loadFile(role, file) {
       roms[role] = rom;
       pick = null;
       showRom(role);
+      markPicked();
       if (role === 'destination' && roms.source && roms.source.pack) showUnderworld('source');
       updateAll();
     });
@@ -186,9 +187,12 @@ function pickRoom(role, room) {
   });
 }
 
+// The source room waiting for its pair, marked in the table and the picture.
 function markPicked() {
   document.querySelectorAll('button.room.picked').forEach(function (b) { b.classList.remove('picked'); });
+  $('source-mark').hidden = true;
   if (pick === null) return;
+  placeCursor($('source-mark'), pick);
   var picked = $('source-table').querySelector('button.room[data-room="' + pick + '"]');
   if (picked) picked.classList.add('picked');
 }
@@ -436,7 +440,8 @@ function showVerdict(result) {
   $('verify-summary').hidden = !verify;
   $('verify-summary').textContent = verify ? 'Verify: ' + verify.summary : '';
   $('game-check-summary').hidden = !game;
-  $('game-check-summary').textContent = game ? 'Game check: ' + game.summary : '';
+  // "Game check not made: ..." says what it is already.
+  $('game-check-summary').textContent = game ? (game.made ? 'Game check: ' : '') + game.summary : '';
 }
 
 // --- Room packs ---
@@ -489,6 +494,7 @@ window.addEventListener('drop', function (event) { event.preventDefault(); });
 $('same-rom').addEventListener('change', function () {
   $('destination-drop').hidden = oneRom();
   pick = null;
+  markPicked();
   showRom('destination');
   if (roms.source && roms.source.pack) showUnderworld('source');
   updateAll();

@@ -22,18 +22,20 @@ function putPixels(canvas, reply) {
 }
 
 // Draws what --picture gives for `args` and `files` into `canvas`; `say`
-// takes the line shown instead when there is no picture.
-function drawPicture(canvas, args, files, slot, say) {
+// takes the line shown instead when there is no picture, and `frame` (the
+// canvas, or what holds it) is hidden then.
+function drawPicture(canvas, frame, args, files, slot, say) {
   var asked = performance.now();
   var token = canvas.dataset.token = String(Number(canvas.dataset.token || 0) + 1);
   return pictureInCore(args, files, slot).then(function (reply) {
     if (reply.superseded || canvas.dataset.token !== token) return false;
+    frame.hidden = reply.failure !== undefined || reply.status !== 0;
     if (reply.failure) {
       say('The picture stopped: ' + reply.failure + '.');
       return false;
     }
     if (reply.status !== 0) {
-      say(reply.line || 'The picture could not be drawn.');
+      say(reply.line);
       return false;
     }
     putPixels(canvas, reply);
@@ -80,13 +82,15 @@ function showUnderworld(role) {
   if (!shown) return;
   var inputs = drawingInputs(role);
   var say = function (line) { $(role + '-point').textContent = line; };
+  $(role + '-grid').hidden = !inputs;
   if (!inputs) {
     say('A room pack holds no code of the game: its rooms are drawn by the destination ROM\'s ' +
         'code once a destination is loaded.');
     return;
   }
   say('Drawing the rooms...');
-  drawPicture(canvas, pictureArgs(null, inputs.names), inputs.files, role + '-underworld', say);
+  drawPicture(canvas, $(role + '-grid'), pictureArgs(null, inputs.names), inputs.files,
+              role + '-underworld', say);
 }
 
 function describeRoom(rom, room) {
@@ -163,11 +167,13 @@ function showPicked(role, room) {
   $('picked-caption').textContent = caption + (rom.pack ? ', drawn by the destination\'s code' : '');
   var say = function (line) { $('picked-status').textContent = line; };
   if (!inputs) {
+    $('picked-room').hidden = true;
     say('A room pack is drawn by the destination ROM\'s code: load a destination.');
     return;
   }
   say('Drawing room 0x' + hex(room, 3) + '...');
-  drawPicture($('picked-room'), pictureArgs(String(room), inputs.names), inputs.files, 'picked', say);
+  drawPicture($('picked-room'), $('picked-room'), pictureArgs(String(room), inputs.names),
+              inputs.files, 'picked', say);
 }
 
 // After a run that wrote a new ROM: each moved pair, the source's drawing
@@ -199,16 +205,18 @@ function showMovedPair(index) {
     button.classList.toggle('current', i === index);
   });
   var source = roms.source;
-  var say = function (line) { $('moved-status').textContent = line; };
+  $('moved-status').textContent = '';
+  var say = function (line) { if (line) $('moved-status').textContent = line; };
   var before = drawingInputs('source');
   $('moved-before-caption').textContent = 'Room 0x' + hex(pair[0], 3) + ' of ' + source.name +
       (source.pack ? ' (onto 0x' + hex(pair[1], 3) + ', by the destination\'s code)' : '');
   $('moved-after-caption').textContent = 'Room 0x' + hex(pair[1], 3) + ' of ' + moved.output.name;
-  say('');
   if (before) {
-    drawPicture($('moved-before'), pictureArgs(source.pack ? pair[0] + ':' + pair[1] : String(pair[0]),
-                                               before.names), before.files, 'moved-before', say);
+    drawPicture($('moved-before'), $('moved-before').parentNode,
+                pictureArgs(source.pack ? pair[0] + ':' + pair[1] : String(pair[0]), before.names),
+                before.files, 'moved-before', say);
   }
-  drawPicture($('moved-after'), pictureArgs(String(pair[1]), [moved.output.name]),
-              filesOf([moved.output]), 'moved-after', say);
+  drawPicture($('moved-after'), $('moved-after').parentNode,
+              pictureArgs(String(pair[1]), [moved.output.name]), filesOf([moved.output]),
+              'moved-after', say);
 }
