@@ -403,6 +403,18 @@ def pictures_and_packs(browser):
     log, done, _ = browser.run()
     check(done and log == stdout and browser.download_all() == written,
           'a pack as the source gives the command line\'s lines and bytes')
+
+    # A pack's notes are shown with it.
+    lines = pack.decode().split('\n')
+    lines.insert(1, 'note rooms of the page test')
+    lines.insert(lines.index('room 33  # $21') + 1, 'note the room moved first')
+    noted = os.path.join(folder, 'noted.pack')
+    with open(noted, 'w', encoding='utf-8') as file:
+        file.write('\n'.join(lines))
+    browser.load('source', noted)
+    check(browser.element('source-notes').text ==
+          'The pack\'s notes:\nrooms of the page test\nRoom 0x021: the room moved first',
+          'a pack\'s notes are shown (%s)' % browser.element('source-notes').text)
     shutil.rmtree(folder)
     return times
 
