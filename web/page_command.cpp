@@ -24,17 +24,9 @@ FieldArguments PlaceField(const std::string& field, bool takesRoomList) {
   if (takesRoomList) {
     return {"", field};
   }
-  RoomList sourceRooms;
-  RoomList destinationRooms;
-  if (!ReadField(field, sourceRooms, destinationRooms)) {
-    return {"--rooms=" + field, ""};  // refused as the --rooms list it now is
-  }
-  std::string pairs;
-  for (std::size_t i = 0; i < sourceRooms.size(); ++i) {
-    pairs += (i == 0 ? "" : ",") + std::to_string(sourceRooms[i]) + ":" +
-             std::to_string(destinationRooms[i]);
-  }
-  return {"--rooms=" + pairs, ""};
+  const std::string pairs = FieldAsPairs(field);
+  // A list the run refuses is refused as the --rooms list it now is.
+  return {"--rooms=" + (pairs.empty() ? field : pairs), ""};
 }
 
 std::vector<std::string> WithFiles(std::vector<std::string> arguments, const FieldArguments& list,

@@ -175,6 +175,15 @@ bool ReadField(const std::string& field, RoomList& sourceRooms, RoomList& destin
   return wellFormed && CheckRoomLists(sourceRooms, destinationRooms);
 }
 
+std::string FieldAsPairs(const std::string& field) {
+  RoomList sourceRooms;
+  RoomList destinationRooms;
+  if (!ReadField(field, sourceRooms, destinationRooms)) {
+    return "";
+  }
+  return PairsInRoomsOptionForm(sourceRooms, destinationRooms);
+}
+
 std::string FieldWithPair(const std::string& field, int source, int destination) {
   RoomList sourceRooms;
   RoomList destinationRooms;

@@ -15,6 +15,10 @@ bool InRoomsOptionForm(const std::string& field);
 // refuses the list.
 bool ReadField(const std::string& field, RoomList& sourceRooms, RoomList& destinationRooms);
 
+// The field's pairs written as a --rooms list of decimal pairs ("1:40,2:41");
+// "" when the run would refuse the field.
+std::string FieldAsPairs(const std::string& field);
+
 // The field with the pair `source`:`destination` appended: behind a --rooms
 // list as typed, a ROOMS list first written as --rooms pairs; an empty field
 // gives the pair alone. A field the run would refuse, or that would be
